@@ -1,0 +1,107 @@
+// Collision masks: the layer's one-bit mask picture and the bit table the
+// brains test pixels with.
+#include "common/ByteIO.h"
+#include "engine/Globals.h"
+#include "engine/Layers.h"
+#include "engine/VraskUtils.h"
+#include "platform/Files.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+void MaskError(const char* location, const char* message) {
+    FillError(&gErrorInfo, kErrorFatal, "Layers", location, message);
+}
+
+void BadMask(const char* path, const char* why) {
+    char text[sizeof(gErrorInfo.message)];
+    std::snprintf(text, sizeof(text), "Unable to load mask BMP %s: %s", path, why);
+    MaskError("LoadMasks()", text);
+}
+
+} // namespace
+
+int LoadMasks(Layer* layer) {
+    char path[5 + sizeof(layer->name) + 6];
+    std::snprintf(path, sizeof(path), "data\\%s1.msk", layer->name);
+    platform::File* file = platform::FileOpenRead(path);
+    if (!file) {
+        MaskError("LoadMasks()", "Unable to load mask BMP!");
+        return 0;
+    }
+    std::vector<uint8_t> data(static_cast<size_t>(std::max<int64_t>(platform::FileSize(file), 0)));
+    data.resize(platform::FileRead(file, data.data(), data.size()));
+    platform::FileClose(file);
+
+    ByteReader in(data.data(), data.size());
+    if (in.U16() != 0x4D42) {
+        MaskError("LoadMasks()", "Unable to load mask BMP!");
+        return 0;
+    }
+    in.Skip(8);
+    uint32_t pixelOffset = in.U32();
+    uint32_t headerSize = in.U32();
+    int32_t width = in.S32();
+    int32_t height = in.S32();
+    uint16_t planes = in.U16();
+    uint16_t bitCount = in.U16();
+    uint32_t compression = in.U32();
+    if (in.Overrun() || headerSize < 40) {
+        BadMask(path, "the header is damaged!");
+        return 0;
+    }
+    if (bitCount != 1 || planes != 1 || compression != 0) {
+        BadMask(path, "it is not an uncompressed one-bit picture!");
+        return 0;
+    }
+    if (width <= 0 || height == 0 || height == INT32_MIN) {
+        BadMask(path, "its size is not valid!");
+        return 0;
+    }
+    bool topDown = height < 0;
+    uint64_t rows = topDown ? uint64_t(-int64_t(height)) : uint64_t(height);
+    uint64_t pitch = ((uint64_t(width) + 31) / 32) * 4;
+    if (pixelOffset > data.size() || pitch * rows > data.size() - pixelOffset) {
+        BadMask(path, "the pixel data do not fit the file!");
+        return 0;
+    }
+    uint64_t rowBytes = uint64_t(width) / 8;
+    uint64_t bytes = rowBytes * rows;
+    if (bytes > UINT32_MAX) {
+        BadMask(path, "its size is not valid!");
+        return 0;
+    }
+    auto* mask = static_cast<uint8_t*>(AllocAligned(&layer->maskBitmap.block, uint32_t(bytes)));
+    if (!mask)
+        return 0; // the allocator's record stands
+    layer->maskBitmap.ptr = mask;
+    layer->maskBytes = static_cast<uint32_t>(bytes);
+    // Stored top row first, whichever way the file runs.
+    const uint8_t* pixels = data.data() + pixelOffset;
+    for (uint64_t row = 0; row < rows; ++row) {
+        uint64_t fileRow = topDown ? row : rows - 1 - row;
+        const uint8_t* src = pixels + fileRow * pitch;
+        for (uint64_t i = 0; i < rowBytes; ++i)
+            mask[row * rowBytes + i] = src[i];
+    }
+    return 1;
+}
+
+int BuildMaskArray(Layer* layer) {
+    if (layer->tileWidth != 16 || layer->tileHeight != 16)
+        return 1;
+    auto* bits = static_cast<uint16_t*>(AllocAligned(&layer->maskBits.block, 16 * sizeof(uint16_t)));
+    if (!bits) {
+        MaskError("BuildMaskArray()", "Unable allocate memory for mask array!");
+        return 0;
+    }
+    layer->maskBits.ptr = bits;
+    for (int i = 0; i < 16; ++i)
+        bits[i] = static_cast<uint16_t>(1u << (15 - i));
+    return 1;
+}

@@ -1,0 +1,2 @@
+#include "engine/GameEngine.h"
+int main() { return WinMain(nullptr, nullptr, "", 1); }

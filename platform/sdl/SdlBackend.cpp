@@ -1,0 +1,174 @@
+// The real backend: an SDL window on the desktop, SDL message boxes.
+#include "platform/MessageBox.h"
+#include "platform/Debug.h"
+#include "platform/Platform.h"
+#include "platform/core/Backend.h"
+
+#include <SDL.h>
+
+namespace platform {
+namespace {
+
+class SdlBackend final : public BackendImpl {
+  public:
+    ~SdlBackend() override {
+        CloseWindow();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    const char* Name() const override { return "sdl"; }
+
+    int ShowMessageBox(const char* text, const char* caption, uint32_t style) override {
+        struct Choice {
+            int id;
+            const char* label;
+        };
+        static const Choice kSets[][3] = {
+            {{IDOK, "OK"}, {0, nullptr}, {0, nullptr}},
+            {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {0, nullptr}},
+            {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}},
+            {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}},
+            {{IDYES, "Yes"}, {IDNO, "No"}, {0, nullptr}},
+            {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}, {0, nullptr}},
+        };
+        uint32_t set = style & 0xF;
+        if (set >= sizeof(kSets) / sizeof(kSets[0]))
+            set = 0;
+        SDL_MessageBoxButtonData buttons[3];
+        int count = 0;
+        for (const Choice& c : kSets[set]) {
+            if (!c.label)
+                break;
+            buttons[count].flags = 0;
+            if (count == 0)
+                buttons[count].flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+            if (c.id == IDCANCEL || (count > 0 && set <= MB_OKCANCEL))
+                buttons[count].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+            buttons[count].buttonid = c.id;
+            buttons[count].text = c.label;
+            ++count;
+        }
+        if (set == MB_OK)
+            buttons[0].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        uint32_t flags = 0;
+        switch (style & 0xF0) {
+        case MB_ICONHAND:
+            flags = SDL_MESSAGEBOX_ERROR;
+            break;
+        case MB_ICONEXCLAMATION:
+            flags = SDL_MESSAGEBOX_WARNING;
+            break;
+        case MB_ICONASTERISK:
+        case MB_ICONQUESTION:
+            flags = SDL_MESSAGEBOX_INFORMATION;
+            break;
+        default:
+            break;
+        }
+        // A full-screen window would hide the box; step out of full screen.
+        if (window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP))
+            SDL_SetWindowFullscreen(window_, 0);
+        SDL_MessageBoxData data{};
+        data.flags = flags;
+        data.window = window_;
+        data.title = caption;
+        data.message = text;
+        data.numbuttons = count;
+        data.buttons = buttons;
+        int pressed = 0;
+        if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+            DebugPrintf("Platform: message box failed: %s\n", SDL_GetError());
+            return 0;
+        }
+        return pressed > 0 ? pressed : 0;
+    }
+
+    bool OpenWindow(const char* title, int width, int height) override {
+        if (window_)
+            return true;
+        uint32_t flags = SDL_WINDOW_SHOWN;
+        if (GetSettings().windowed) {
+            flags |= SDL_WINDOW_RESIZABLE;
+            width = 640;
+            height = 480;
+        } else {
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        }
+        window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                   height, flags);
+        if (!window_) {
+            DebugPrintf("Platform: cannot create window: %s\n", SDL_GetError());
+            return false;
+        }
+        Clear();
+        return true;
+    }
+
+    void CloseWindow() override {
+        if (window_) {
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
+        }
+    }
+
+    bool Pump() override {
+        bool closeRequested = false;
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT)
+                closeRequested = true;
+            else if (event.type == SDL_WINDOWEVENT &&
+                     event.window.event == SDL_WINDOWEVENT_EXPOSED)
+                Clear();
+        }
+        return closeRequested;
+    }
+
+    void SetCursorVisible(bool visible) override {
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    void WarpCursor(int x, int y) override {
+        if (window_)
+            SDL_WarpMouseInWindow(window_, x, y);
+    }
+
+    void ScreenSize(int* width, int* height) override {
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+            *width = mode.w;
+            *height = mode.h;
+        } else {
+            *width = 640;
+            *height = 480;
+        }
+    }
+
+    bool HasFocus() override {
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
+    }
+
+  private:
+    // Until something is presented the window shows black.
+    void Clear() {
+        if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
+            SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+            SDL_UpdateWindowSurface(window_);
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+};
+
+} // namespace
+
+BackendImpl* CreateSdlBackend() {
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        DebugPrintf("Platform: SDL video unavailable: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    return new SdlBackend;
+}
+
+} // namespace platform
