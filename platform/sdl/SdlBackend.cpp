@@ -3,11 +3,19 @@
 #include "platform/Debug.h"
 #include "platform/Platform.h"
 #include "platform/core/Backend.h"
+#include "platform/sdl/SdlHooks.h"
+
+#include <mutex>
+#include <vector>
 
 #include <SDL.h>
 
 namespace platform {
 namespace {
+
+SDL_Window* gWindow;
+std::mutex gHookLock;
+std::vector<SdlEventHook> gHooks;
 
 class SdlBackend final : public BackendImpl {
   public:
@@ -100,6 +108,7 @@ class SdlBackend final : public BackendImpl {
             DebugPrintf("Platform: cannot create window: %s\n", SDL_GetError());
             return false;
         }
+        gWindow = window_;
         Clear();
         return true;
     }
@@ -108,6 +117,7 @@ class SdlBackend final : public BackendImpl {
         if (window_) {
             SDL_DestroyWindow(window_);
             window_ = nullptr;
+            gWindow = nullptr;
         }
     }
 
@@ -115,6 +125,13 @@ class SdlBackend final : public BackendImpl {
         bool closeRequested = false;
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
+            std::vector<SdlEventHook> hooks;
+            {
+                std::lock_guard<std::mutex> guard(gHookLock);
+                hooks = gHooks;
+            }
+            for (SdlEventHook hook : hooks)
+                hook(event);
             if (event.type == SDL_QUIT)
                 closeRequested = true;
             else if (event.type == SDL_WINDOWEVENT &&
@@ -161,6 +178,13 @@ class SdlBackend final : public BackendImpl {
 };
 
 } // namespace
+
+SDL_Window* SdlMainWindow() { return gWindow; }
+
+void SdlAddEventHook(SdlEventHook hook) {
+    std::lock_guard<std::mutex> guard(gHookLock);
+    gHooks.push_back(hook);
+}
 
 BackendImpl* CreateSdlBackend() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
