@@ -51,8 +51,8 @@ inline void FillError(ErrorInfo* info, uint16_t code, const char* sourceFile, co
 }
 
 // Same, with the message built from a prefix and a name ("Unable to open " + path).
-inline void FillError2(ErrorInfo* info, uint16_t code, const char* sourceFile,
-                       const char* location, const char* prefix, const char* name) {
+inline void FillError2(ErrorInfo* info, uint16_t code, const char* sourceFile, const char* location,
+                       const char* prefix, const char* name) {
     if (!info)
         return;
     char text[sizeof(info->message)];

@@ -32,8 +32,8 @@ int GetDXSurfaces(int32_t, int32_t, int32_t) {
 }
 
 int ReLoadBitmap(platform::Surface*, const char* fileName) {
-    FillError2(&gErrorInfo, kErrorFatal, "VraskUtils", "ReLoadBitmap()", "Unable to load bitmap:",
-               fileName);
+    FillError2(&gErrorInfo, kErrorFatal, "VraskUtils", "ReLoadBitmap()",
+               "Unable to load bitmap:", fileName);
     return 0;
 }
 
@@ -81,9 +81,13 @@ int LoadScreenInit() {
     return 1;
 }
 
-int LoadScreen() { return GetDXSurfaces(640, 480, 16); }
+int LoadScreen() {
+    return GetDXSurfaces(640, 480, 16);
+}
 
-int LoadScreenDone() { return 1; }
+int LoadScreenDone() {
+    return 1;
+}
 
 void LoadScreenCleanup() {
     if (!gLoadScreenSprite)

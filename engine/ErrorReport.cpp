@@ -81,4 +81,6 @@ void ShutdownOnError() {
         platform::DestroyWindow(gMainWindow);
 }
 
-void* AllocAligned(void** rawOut, uint32_t size) { return AllocAlignedFor(&gErrorInfo, rawOut, size); }
+void* AllocAligned(void** rawOut, uint32_t size) {
+    return AllocAlignedFor(&gErrorInfo, rawOut, size);
+}

@@ -178,8 +178,7 @@ int GameInit() {
     if (!InputInit() || !MainMenuInit())
         return 0;
     if (gMainMenuPage.menuInit)
-        gMainMenuPage.menuInit(&gDisplay, &gInputState, &gMainMenuPage, &gErrorInfo,
-                               &gMenuControl);
+        gMainMenuPage.menuInit(&gDisplay, &gInputState, &gMainMenuPage, &gErrorInfo, &gMenuControl);
     if (!LoadScreenInit() || !LoadUserPrefs())
         return 0;
     gFrameControl.lives = kLivesAtStart;

@@ -24,7 +24,9 @@ void GameError(const char* location, const char* message) {
     FillError(&gErrorInfo, kErrorFatal, "GameEngine", location, message);
 }
 
-void LevelError(const char* message) { GameError("LoadLevel()", message); }
+void LevelError(const char* message) {
+    GameError("LoadLevel()", message);
+}
 
 // "Unable to load <path>: <why>" for data that do not fit their file.
 void BadLevel(const char* path, const char* why) {

@@ -9,7 +9,9 @@ int InputInit() {
     return 0;
 }
 
-int InputCleanup() { return 1; }
+int InputCleanup() {
+    return 1;
+}
 
 int HighScoresGetInput(uint32_t* bits) {
     *bits = 0;

@@ -11,14 +11,12 @@ int LevelInit() {
                        static_cast<int32_t>(gPage.screenHeight),
                        static_cast<int32_t>(gPage.colourDepth)))
         return 0;
-    FillError(&gErrorInfo, kErrorFatal, "LevelEngine", "LevelInit()",
-              "Unable to start the level!");
+    FillError(&gErrorInfo, kErrorFatal, "LevelEngine", "LevelInit()", "Unable to start the level!");
     return 0;
 }
 
 int LevelEngine() {
-    FillError(&gErrorInfo, kErrorFatal, "LevelEngine", "LevelEngine()",
-              "Unable to run the level!");
+    FillError(&gErrorInfo, kErrorFatal, "LevelEngine", "LevelEngine()", "Unable to run the level!");
     return 0;
 }
 

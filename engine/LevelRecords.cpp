@@ -82,9 +82,15 @@ void FreeLayerSounds(Layer* layer) {
 
 } // namespace
 
-MenuPage* AddMenuPage() { return Append(&gPage.menuPages); }
-Layer* AddLayer() { return Append(&gPage.layers); }
-LayerSound* AddLayerSound(Layer* layer) { return Append(&layer->layerSounds); }
+MenuPage* AddMenuPage() {
+    return Append(&gPage.menuPages);
+}
+Layer* AddLayer() {
+    return Append(&gPage.layers);
+}
+LayerSound* AddLayerSound(Layer* layer) {
+    return Append(&layer->layerSounds);
+}
 
 Sprite* AddSprite(Layer* layer, MenuPage* menuPage) {
     if (layer)
@@ -94,9 +100,15 @@ Sprite* AddSprite(Layer* layer, MenuPage* menuPage) {
     return nullptr;
 }
 
-SpriteInstance* AddInstance(Sprite* sprite) { return Append(&sprite->instances); }
-SpriteSequence* AddSequence(Sprite* sprite) { return Append(&sprite->sequences); }
-SpriteSound* AddSpriteSound(Sprite* sprite) { return Append(&sprite->sounds); }
+SpriteInstance* AddInstance(Sprite* sprite) {
+    return Append(&sprite->instances);
+}
+SpriteSequence* AddSequence(Sprite* sprite) {
+    return Append(&sprite->sequences);
+}
+SpriteSound* AddSpriteSound(Sprite* sprite) {
+    return Append(&sprite->sounds);
+}
 
 void FreeSprite(Sprite* sprite, void* block) {
     if (sprite->surface) {

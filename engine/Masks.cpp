@@ -6,9 +6,9 @@
 #include "engine/VraskUtils.h"
 #include "platform/Files.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -95,7 +95,8 @@ int LoadMasks(Layer* layer) {
 int BuildMaskArray(Layer* layer) {
     if (layer->tileWidth != 16 || layer->tileHeight != 16)
         return 1;
-    auto* bits = static_cast<uint16_t*>(AllocAligned(&layer->maskBits.block, 16 * sizeof(uint16_t)));
+    auto* bits =
+        static_cast<uint16_t*>(AllocAligned(&layer->maskBits.block, 16 * sizeof(uint16_t)));
     if (!bits) {
         MaskError("BuildMaskArray()", "Unable allocate memory for mask array!");
         return 0;

@@ -61,6 +61,10 @@ int MenuInit(int32_t) {
     return 0;
 }
 
-void MenuPageCleanup() { CleanupPage(&gPage); }
+void MenuPageCleanup() {
+    CleanupPage(&gPage);
+}
 
-void MainMenuCleanup() { CleanupPage(&gMainMenuPage); }
+void MainMenuCleanup() {
+    CleanupPage(&gMainMenuPage);
+}

@@ -25,9 +25,9 @@ uint32_t GetU32(const uint8_t* at) {
 } // namespace
 
 void UserPrefsDefault(uint8_t* record) {
-    PutU32(record + 0, 1);  // music on
-    PutU32(record + 4, 1);  // second option
-    PutU32(record + 8, 50); // music volume
+    PutU32(record + 0, 1);   // music on
+    PutU32(record + 4, 1);   // second option
+    PutU32(record + 8, 50);  // music volume
     PutU32(record + 12, 70); // effects volume
     static const uint8_t kKeys[7][2] = {
         {0x38, 0xB8}, // attack: Left Alt, Right Alt

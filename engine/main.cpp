@@ -1,2 +1,4 @@
 #include "engine/GameEngine.h"
-int main() { return WinMain(nullptr, nullptr, "", 1); }
+int main() {
+    return WinMain(nullptr, nullptr, "", 1);
+}

@@ -7,8 +7,8 @@ enum class Backend { Sdl, Headless };
 
 struct Settings {
     Backend backend;
-    bool windowed;        // VRASK_WINDOWED=1
-    bool virtualClock;    // VRASK_CLOCK=virtual
+    bool windowed;     // VRASK_WINDOWED=1
+    bool virtualClock; // VRASK_CLOCK=virtual
 };
 
 const Settings& GetSettings();

@@ -8,13 +8,14 @@ namespace {
 ErrorInfo* gRecord;
 } // namespace
 
-extern "C" int32_t SoundFXInit(platform::Window*, ErrorInfo* record, uint16_t, uint16_t,
-                               uint16_t) {
+extern "C" int32_t SoundFXInit(platform::Window*, ErrorInfo* record, uint16_t, uint16_t, uint16_t) {
     gRecord = record;
     return 1;
 }
 
-extern "C" int32_t SoundFXClearCache() { return 1; }
+extern "C" int32_t SoundFXClearCache() {
+    return 1;
+}
 
 extern "C" int32_t SoundFXCleanup() {
     gRecord = nullptr;

@@ -23,7 +23,9 @@ int64_t RealMicros() {
 
 } // namespace
 
-bool VirtualClock() { return GetSettings().virtualClock; }
+bool VirtualClock() {
+    return GetSettings().virtualClock;
+}
 
 int64_t PerformanceCounter() {
     if (VirtualClock())
@@ -31,7 +33,9 @@ int64_t PerformanceCounter() {
     return RealMicros();
 }
 
-int64_t PerformanceFrequency() { return kFrequency; }
+int64_t PerformanceFrequency() {
+    return kFrequency;
+}
 
 uint32_t TimeGetTime() {
     return static_cast<uint32_t>(PerformanceCounter() / (kFrequency / 1000));

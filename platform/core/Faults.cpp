@@ -28,8 +28,8 @@ bool Parse(const char* spec, std::map<std::string, std::vector<Fault>>* out) {
     size_t pos = 0;
     while (pos < text.size()) {
         size_t comma = text.find(',', pos);
-        std::string item = text.substr(pos, comma == std::string::npos ? std::string::npos
-                                                                        : comma - pos);
+        std::string item =
+            text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
         pos = comma == std::string::npos ? text.size() : comma + 1;
         if (item.empty())
             continue;
@@ -104,4 +104,3 @@ bool SetFaults(const char* spec) {
 }
 
 } // namespace platform
-

@@ -236,6 +236,8 @@ Result FileReplace(const char* name, const void* data, size_t size) {
     return r;
 }
 
-bool FileExists(const char* name) { return Exists(Resolve(name)); }
+bool FileExists(const char* name) {
+    return Exists(Resolve(name));
+}
 
 } // namespace platform

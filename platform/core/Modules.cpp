@@ -69,8 +69,7 @@ Module* ModuleLoad(const char* name) {
         const char* reason = dlerror();
         SetLastError(reason ? reason : (file + ": cannot be loaded"));
     }
-    DebugPrintf("Platform: cannot load module %s: %s\n", name ? name : "(null)",
-                ModuleLastError());
+    DebugPrintf("Platform: cannot load module %s: %s\n", name ? name : "(null)", ModuleLastError());
     return nullptr;
 }
 

@@ -1,5 +1,5 @@
-#include "platform/Platform.h"
 #include "platform/Debug.h"
+#include "platform/Platform.h"
 #include "platform/core/Backend.h"
 
 #include <cstdlib>
@@ -42,7 +42,9 @@ Settings& MutableSettings() {
 
 } // namespace
 
-const Settings& GetSettings() { return MutableSettings(); }
+const Settings& GetSettings() {
+    return MutableSettings();
+}
 
 BackendImpl* GetBackend() {
     static std::unique_ptr<BackendImpl> backend;

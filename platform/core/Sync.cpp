@@ -47,11 +47,14 @@ bool ResetEvent(Event* event) {
     return true;
 }
 
-void CloseEvent(Event* event) { delete event; }
+void CloseEvent(Event* event) {
+    delete event;
+}
 
 namespace {
 
-template <class Ready> bool WaitUntil(std::unique_lock<std::mutex>& lock, uint32_t ms, Ready ready) {
+template <class Ready>
+bool WaitUntil(std::unique_lock<std::mutex>& lock, uint32_t ms, Ready ready) {
     if (ms == INFINITE) {
         gChanged.wait(lock, ready);
         return true;

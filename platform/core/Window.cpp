@@ -41,8 +41,7 @@ void Post(const Message& message) {
 } // namespace
 
 bool RegisterClass(const WindowClass* windowClass) {
-    if (!windowClass || !windowClass->className || !windowClass->proc ||
-        FaultHit("RegisterClass"))
+    if (!windowClass || !windowClass->className || !windowClass->proc || FaultHit("RegisterClass"))
         return false;
     WindowSystem& sys = System();
     std::lock_guard<std::mutex> guard(sys.lock);
@@ -76,8 +75,12 @@ Window* CreateWindow(uint32_t, const char* className, const char* title, uint32_
     return window;
 }
 
-bool ShowWindow(Window* window, int) { return window != nullptr; }
-bool UpdateWindow(Window* window) { return window != nullptr; }
+bool ShowWindow(Window* window, int) {
+    return window != nullptr;
+}
+bool UpdateWindow(Window* window) {
+    return window != nullptr;
+}
 
 bool DestroyWindow(Window* window) {
     if (!window || !window->open)
@@ -89,8 +92,12 @@ bool DestroyWindow(Window* window) {
     return true;
 }
 
-const char* WindowTitle(Window* window) { return window ? window->title.c_str() : ""; }
-const char* WindowClassName(Window* window) { return window ? window->className.c_str() : ""; }
+const char* WindowTitle(Window* window) {
+    return window ? window->title.c_str() : "";
+}
+const char* WindowClassName(Window* window) {
+    return window ? window->className.c_str() : "";
+}
 
 bool PeekMessage(Message* message, Window* window, uint32_t, uint32_t, uint32_t remove) {
     PumpEvents();
@@ -107,7 +114,9 @@ bool PeekMessage(Message* message, Window* window, uint32_t, uint32_t, uint32_t 
     return false;
 }
 
-bool TranslateMessage(const Message* message) { return message != nullptr; }
+bool TranslateMessage(const Message* message) {
+    return message != nullptr;
+}
 
 intptr_t DispatchMessage(const Message* message) {
     if (!message || !message->window || !message->window->open)
@@ -175,7 +184,9 @@ int GetSystemMetrics(int index) {
     }
 }
 
-bool SetForegroundWindow(Window* window) { return window != nullptr; }
+bool SetForegroundWindow(Window* window) {
+    return window != nullptr;
+}
 
 Window* GetForegroundWindow() {
     WindowSystem& sys = System();

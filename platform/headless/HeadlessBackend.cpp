@@ -23,6 +23,8 @@ class HeadlessBackend final : public BackendImpl {
 
 } // namespace
 
-BackendImpl* CreateHeadlessBackend() { return new HeadlessBackend; }
+BackendImpl* CreateHeadlessBackend() {
+    return new HeadlessBackend;
+}
 
 } // namespace platform

@@ -1,6 +1,6 @@
 // The real backend: an SDL window on the desktop, SDL message boxes.
-#include "platform/MessageBox.h"
 #include "platform/Debug.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/core/Backend.h"
 #include "platform/sdl/SdlHooks.h"
@@ -134,8 +134,7 @@ class SdlBackend final : public BackendImpl {
                 hook(event);
             if (event.type == SDL_QUIT)
                 closeRequested = true;
-            else if (event.type == SDL_WINDOWEVENT &&
-                     event.window.event == SDL_WINDOWEVENT_EXPOSED)
+            else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
                 Clear();
         }
         return closeRequested;
@@ -179,7 +178,9 @@ class SdlBackend final : public BackendImpl {
 
 } // namespace
 
-SDL_Window* SdlMainWindow() { return gWindow; }
+SDL_Window* SdlMainWindow() {
+    return gWindow;
+}
 
 void SdlAddEventHook(SdlEventHook hook) {
     std::lock_guard<std::mutex> guard(gHookLock);
