@@ -285,6 +285,7 @@ void GameShutdown() {
         gDisplay.display->Release();
         gDisplay.display = nullptr;
     }
-    if (gErrorInfo.code == 0)
+    // Preferences never loaded this run are not written over the user's file.
+    if (gErrorInfo.code == 0 && UserPrefsLoaded())
         SaveUserPrefs();
 }

@@ -26,3 +26,5 @@ int SaveUserPrefs();
 void UserPrefsDefault(uint8_t* record);
 void UserPrefsGather(uint8_t* record);
 void UserPrefsApply(const uint8_t* record);
+// True once LoadUserPrefs has filled the shared records this run.
+bool UserPrefsLoaded();

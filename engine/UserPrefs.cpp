@@ -9,6 +9,9 @@ namespace {
 
 constexpr const char* kPrefsPath = "data\\prefs.cfg";
 
+// Set once this run's preferences are in the shared records.
+bool gPrefsLoaded;
+
 void PrefsError(const char* location, const char* prefix) {
     FillError2(&gErrorInfo, kErrorFatal, "GameEngine", location, prefix, "prefs.cfg");
 }
@@ -70,6 +73,7 @@ int LoadUserPrefs() {
         if (result == platform::kNotFound) {
             UserPrefsDefault(record);
             UserPrefsApply(record);
+            gPrefsLoaded = true;
             return SaveUserPrefs();
         }
         PrefsError("LoadUserPrefs()", "Unable to open or create prefs file ");
@@ -82,8 +86,11 @@ int LoadUserPrefs() {
         return 0;
     }
     UserPrefsApply(record);
+    gPrefsLoaded = true;
     return 1;
 }
+
+bool UserPrefsLoaded() { return gPrefsLoaded; }
 
 int SaveUserPrefs() {
     uint8_t record[kPrefsSize] = {};
