@@ -306,6 +306,7 @@ TEST_F(LevelFileTest, MissingOrBadMaskFailsBeforeTheMapIsRead) {
     EXPECT_STREQ(gErrorInfo.message, "Unable to load mask BMP!");
     EXPECT_STREQ(gErrorInfo.location, "LoadMasks()");
     EXPECT_STREQ(gErrorInfo.sourceFile, "Layers");
+    FreeLevel();
 
     std::vector<uint8_t> eightBit = MaskBmp(8, {{1}});
     eightBit[28] = 8;
@@ -314,6 +315,7 @@ TEST_F(LevelFileTest, MissingOrBadMaskFailsBeforeTheMapIsRead) {
     EXPECT_STREQ(gErrorInfo.message,
                  "Unable to load mask BMP data\\Ground1.msk: it is not an uncompressed one-bit "
                  "picture!");
+    FreeLevel();
 
     std::vector<uint8_t> cut = MaskBmp(64, {{1}, {2}, {3}});
     cut.resize(cut.size() - 1);
