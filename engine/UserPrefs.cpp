@@ -90,7 +90,9 @@ int LoadUserPrefs() {
     return 1;
 }
 
-bool UserPrefsLoaded() { return gPrefsLoaded; }
+bool UserPrefsLoaded() {
+    return gPrefsLoaded;
+}
 
 int SaveUserPrefs() {
     uint8_t record[kPrefsSize] = {};
