@@ -278,6 +278,15 @@ bool ReadTileSet(LevelReader& r, Layer* layer) {
     return true;
 }
 
+// How far the view may scroll: map size less screen size, held to what the
+// signed field can take.
+int32_t ScrollLimit(uint32_t tileSize, uint32_t cells, uint32_t screen) {
+    uint64_t size = uint64_t(tileSize) * cells; // below 2^64: both factors are 32-bit
+    if (size > uint64_t(INT32_MAX) + screen)
+        return INT32_MAX;
+    return static_cast<int32_t>(int64_t(size) - int64_t(screen));
+}
+
 bool ReadLayer(LevelReader& r) {
     Layer* layer = AddLayer();
     if (!layer) {
@@ -360,10 +369,8 @@ bool ReadLayer(LevelReader& r) {
 
     layer->halfTileWidth = layer->tileWidth / 2;
     layer->halfTileHeight = layer->tileHeight / 2;
-    layer->maxScrollX = static_cast<int32_t>(layer->tileWidth * layer->columns) -
-                        static_cast<int32_t>(gPage.screenWidth);
-    layer->maxScrollY = static_cast<int32_t>(layer->tileHeight * layer->rows) -
-                        static_cast<int32_t>(gPage.screenHeight);
+    layer->maxScrollX = ScrollLimit(layer->tileWidth, layer->columns, gPage.screenWidth);
+    layer->maxScrollY = ScrollLimit(layer->tileHeight, layer->rows, gPage.screenHeight);
     return true;
 }
 

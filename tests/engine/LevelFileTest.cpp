@@ -375,6 +375,17 @@ TEST_F(LevelFileTest, DataThatDoNotFitTheirFileAreRefused) {
     }
 }
 
+TEST_F(LevelFileTest, ScrollLimitsOfHugeEmptyMapsDoNotOverflow) {
+    LevelFileDesc d = Level();
+    d.layers[0].columns = 0xFF000000;
+    d.layers[0].rows = 0; // no cells, so nothing to read
+    d.layers[0].tileWidth = 0xFFFFFFFF;
+    LoadAsPageOne(d);
+    ASSERT_EQ(LoadLevel(1), 1) << gErrorInfo.message;
+    EXPECT_EQ(gPage.layers.ptr->maxScrollX, INT32_MAX);
+    EXPECT_EQ(gPage.layers.ptr->maxScrollY, -480);
+}
+
 TEST_F(LevelFileTest, InstancesReadInTheSameSecondTakeTheSameCandidate) {
     LevelFileDesc d = Level();
     std::vector<gamedata::LocationDesc> many;
