@@ -32,52 +32,21 @@ template <class T> void FreePair(PtrPair<T>* pair) {
     *pair = PtrPair<T>{nullptr, nullptr};
 }
 
-void FreeInstances(Sprite* sprite) {
-    PtrPair<SpriteInstance> at = sprite->instances;
+// Frees a chain element by element, reading each next pair before the
+// element goes; `each` frees what an element owns.
+template <class T, class Each> void FreeChain(PtrPair<T>* head, Each each) {
+    PtrPair<T> at = *head;
     while (at.ptr) {
-        PtrPair<SpriteInstance> next = at.ptr->next;
+        PtrPair<T> next = at.ptr->next;
+        each(at.ptr);
         std::free(at.block);
         at = next;
     }
-    sprite->instances = {};
-    sprite->instanceCount = 0;
+    *head = {};
 }
 
-void FreeSequences(Sprite* sprite) {
-    PtrPair<SpriteSequence> at = sprite->sequences;
-    while (at.ptr) {
-        PtrPair<SpriteSequence> next = at.ptr->next;
-        std::free(at.block);
-        at = next;
-    }
-    sprite->sequences = {};
-    sprite->sequenceCount = 0;
-}
-
-void FreeSpriteSounds(Sprite* sprite) {
-    PtrPair<SpriteSound> at = sprite->sounds;
-    while (at.ptr) {
-        PtrPair<SpriteSound> next = at.ptr->next;
-        FreePair(&at.ptr->frames);
-        std::free(at.block);
-        at = next;
-    }
-    sprite->sounds = {};
-    sprite->soundCount = 0;
-}
-
-void FreeLayerSounds(Layer* layer) {
-    PtrPair<LayerSound> at = layer->layerSounds;
-    while (at.ptr) {
-        PtrPair<LayerSound> next = at.ptr->next;
-        FreePair(&at.ptr->points);
-        FreePair(&at.ptr->columns);
-        FreePair(&at.ptr->rows);
-        std::free(at.block);
-        at = next;
-    }
-    layer->layerSounds = {};
-    layer->layerSoundCount = 0;
+template <class T> void FreeChain(PtrPair<T>* head) {
+    FreeChain(head, [](T*) {});
 }
 
 } // namespace
@@ -119,9 +88,12 @@ void FreeSprite(Sprite* sprite, void* block) {
         sprite->bitmap->Release();
         sprite->bitmap = nullptr;
     }
-    FreeInstances(sprite);
-    FreeSequences(sprite);
-    FreeSpriteSounds(sprite);
+    FreeChain(&sprite->instances);
+    sprite->instanceCount = 0;
+    FreeChain(&sprite->sequences);
+    sprite->sequenceCount = 0;
+    FreeChain(&sprite->sounds, [](SpriteSound* sound) { FreePair(&sound->frames); });
+    sprite->soundCount = 0;
     FreePair(&sprite->frames);
     if (sprite->brainModule) {
         // The brain frees what it holds after its instances are gone.
@@ -162,7 +134,12 @@ void FreeLayer(Layer* layer, void* block) {
     FreeSpriteList(&layer->players);
     FreeSpriteList(&layer->platforms);
     layer->spriteCount = 0;
-    FreeLayerSounds(layer);
+    FreeChain(&layer->layerSounds, [](LayerSound* sound) {
+        FreePair(&sound->points);
+        FreePair(&sound->columns);
+        FreePair(&sound->rows);
+    });
+    layer->layerSoundCount = 0;
     if (layer->surface) {
         layer->surface->Release();
         layer->surface = nullptr;
