@@ -89,10 +89,14 @@ void LoadScreenCleanup() {
 platform::Surface* GetSurfaceFromBitmap(platform::Bitmap*, int) {
     return nullptr;
 }
-int LoadTileSet(TileSet*) {
+int LoadTileSet(TileSet* tileSet) {
+    fake::Log(std::string("LoadTileSet(") + tileSet->fileName + ")");
     return 1;
 }
-int LoadSprite(Sprite*, int) {
+int LoadSprite(Sprite* sprite, int) {
+    fake::Log(std::string("LoadSprite(") + sprite->sheetFile + ")");
+    sprite->frameWidth = 20;
+    sprite->frameHeight = 30;
     return 1;
 }
 
@@ -134,7 +138,8 @@ int HighScores(uint32_t score) {
     return script.highScores ? script.highScores(score) : 1;
 }
 
-int LevelInit() {
+// Weak, so that a test linking the real level set-up gets that instead.
+__attribute__((weak)) int LevelInit() {
     fake::Log("LevelInit");
     if (script.levelInit)
         return script.levelInit();
