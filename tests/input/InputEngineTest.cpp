@@ -96,7 +96,7 @@ const SetupFault kSetupFaults[] = {
 TEST_F(InputTest, EachSetupFailureReportsItsStepAndReleasesEverything) {
     for (const SetupFault& f : kSetupFaults) {
         SCOPED_TRACE(f.faults);
-        Script(nullptr, f.joysticks);
+        Script("", f.joysticks);
         gInputState = InputState{};
         gErrorInfo = ErrorInfo{};
         ASSERT_TRUE(platform::SetFaults(f.faults));
@@ -117,7 +117,7 @@ TEST_F(InputTest, EachSetupFailureReportsItsStepAndReleasesEverything) {
 
 TEST_F(InputTest, FailureStopsTheEnumerationAtTheFailingJoystick) {
     // The first joystick refuses its dead zone: the others are never opened.
-    Script(nullptr, 3);
+    Script("", 3);
     ASSERT_TRUE(platform::SetFaults("SetProperty=unsupported@3,CreateDevice=fail@4"));
     EXPECT_EQ(InputInit(), 0);
     EXPECT_STREQ(gErrorInfo.message, "Unable to set joystick dead zone!");

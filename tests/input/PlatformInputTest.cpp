@@ -70,7 +70,7 @@ class DeviceTest : public InputTest {
 };
 
 TEST_F(DeviceTest, EnumerationListsTheFakedJoysticksInOrderAndStops) {
-    Script(nullptr, 3);
+    Script("", 3);
     Open();
     ASSERT_EQ(listed_.size(), 3u);
     for (int i = 0; i < 3; ++i)
@@ -148,7 +148,7 @@ TEST_F(DeviceTest, AxesGoThroughRangeDeadZoneAndSaturation) {
 }
 
 TEST_F(DeviceTest, PropertiesAreCheckedAndRefusedWhileAcquired) {
-    Script(nullptr, 1);
+    Script("", 1);
     Open();
     InputDevice* joy = Joystick(0);
     EXPECT_EQ(Range(joy, DIPH_BYOFFSET, 2, -1, 1), kNotFound);  // not an axis offset
@@ -165,7 +165,7 @@ TEST_F(DeviceTest, PropertiesAreCheckedAndRefusedWhileAcquired) {
 }
 
 TEST_F(DeviceTest, FormatsAndCooperativeLevelsAreChecked) {
-    Script(nullptr);
+    Script("");
     Open();
     InputDevice* raw = Make(GUID_SysKeyboard);
     uint8_t keys[256];
@@ -227,7 +227,7 @@ TEST_F(DeviceTest, ALostDeviceStaysLostUntilAcquiredInFront) {
 }
 
 TEST_F(DeviceTest, InjectedFaultsAnswerTheChosenResult) {
-    Script(nullptr, 1);
+    Script("", 1);
     ASSERT_TRUE(SetFaults("CreateInput=no_driver@1"));
     InputSystem* none = nullptr;
     EXPECT_EQ(CreateInput(nullptr, DIRECTINPUT_VERSION, &none), kNoDriver);
@@ -267,7 +267,7 @@ TEST(InputScript, BadLinesAreRefused) {
     EXPECT_TRUE(SetInputScript("# only a comment\n\n   \n5 down dik_space # trailing\n"
                                "joysticks 1\n2 axis 0 slider1 -10000\n2 pov 0 3 centre\n",
                                0));
-    SetInputScript(nullptr, 0);
+    SetInputScript("", 0);
 }
 
 TEST(InputScript, KeysByNameAliasOrHexAndOutOfOrderLines) {
@@ -291,7 +291,7 @@ TEST(InputScript, KeysByNameAliasOrHexAndOutOfOrderLines) {
     EXPECT_EQ(k[0xC8], 0x80);
     keys->Release();
     system->Release();
-    SetInputScript(nullptr, 0);
+    SetInputScript("", 0);
 }
 
 TEST(ScanCodes, NamesRoundTripAndSdlKeysMapToTheirCodes) {
