@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/input/InputScript.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>

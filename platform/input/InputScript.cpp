@@ -1,6 +1,7 @@
 #include "platform/input/InputScript.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdlib>
