@@ -1,7 +1,8 @@
 // Opens the game's window and keyboard and prints every change of the
-// keyboard state as "<read> down|up 0x<scan code>", until Escape goes down
-// or 3000 reads have passed. The key test drives it with xdotool under Xvfb,
-// then replays its recording.
+// keyboard state as "<read> down|up 0x<scan code>", and "<read> focus
+// lost|back" when the keyboard is taken away and acquired again, until
+// Escape goes down or 3000 reads have passed. argv[1] names the window. The key test drives it with
+// xdotool under Xvfb, then replays its recording.
 #include "platform/Clock.h"
 #include "platform/Input.h"
 #include "platform/Window.h"
@@ -17,14 +18,14 @@ intptr_t Proc(platform::Window* window, uint32_t message, uintptr_t w, intptr_t 
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const char* title = argc > 1 ? argv[1] : "Vrask key probe";
     platform::WindowClass wc{};
     wc.proc = Proc;
     wc.className = "VraskKeyProbe";
     platform::RegisterClass(&wc);
-    platform::Window* window =
-        platform::CreateWindow(0, "VraskKeyProbe", "Vrask key probe", platform::WS_POPUP, 0, 0, 640,
-                               480, nullptr, nullptr);
+    platform::Window* window = platform::CreateWindow(0, "VraskKeyProbe", title, platform::WS_POPUP,
+                                                      0, 0, 640, 480, nullptr, nullptr);
     if (!window) {
         std::fprintf(stderr, "cannot open the window\n");
         return 1;
@@ -55,11 +56,20 @@ int main() {
 
     uint8_t before[256] = {};
     uint8_t now[256] = {};
+    bool lost = false;
     for (int read = 0; read < 3000; ++read) {
         r = keyboard->GetDeviceState(sizeof(now), now);
-        if (r == platform::kInputLost)
-            while (keyboard->Acquire() == platform::kInputLost) {
+        if (r == platform::kInputLost) {
+            if (!lost)
+                std::printf("%d focus lost\n", read);
+            lost = true;
+            while ((r = keyboard->Acquire()) == platform::kInputLost) {
             }
+            if (r == platform::kOk) {
+                std::printf("%d focus back\n", read);
+                lost = false;
+            }
+        }
         for (int code = 0; code < 256; ++code)
             if ((now[code] ^ before[code]) & 0x80)
                 std::printf("%d %s 0x%02X\n", read, now[code] & 0x80 ? "down" : "up", code);

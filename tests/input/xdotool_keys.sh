@@ -1,6 +1,7 @@
 #!/bin/sh
 # Keys sent with xdotool to the real window under Xvfb arrive as the right
-# scan codes; the session's recording then replays to the same changes on
+# scan codes, focus loss takes the keyboard away until the window is in
+# front again; the session's recording then replays to the same changes on
 # the headless backend. Exits 77 (skipped) without Xvfb or xdotool.
 probe="$1"
 work="${2:-.}/xdotool_keys.$$"
@@ -11,9 +12,10 @@ command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 || {
 mkdir -p "$work" || exit 1
 server=""
 cleanup() {
-    [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
+    [ -n "$probe_pid" ] && kill -9 "$probe_pid" 2>/dev/null
+    [ -n "$other_pid" ] && kill -9 "$other_pid" 2>/dev/null
     [ -n "$server" ] && kill "$server" 2>/dev/null
-    rm -rf "$work"
+    [ -n "$KEEP" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -48,6 +50,25 @@ while [ $# -gt 1 ]; do
     expected="$expected down $2 up $2"
     shift 2
 done
+# Another window takes the focus: the keyboard is lost, keys go there; back
+# in front it is acquired again and reads on.
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" VRASK_BACKEND=sdl \
+    VRASK_WINDOWED=1 "$probe" "Vrask other window" >"$work/other.txt" 2>&1 &
+other_pid=$!
+other=$(xdotool search --sync --name "Vrask other window" | head -n 1)
+xdotool windowfocus --sync "$other"
+for i in $(seq 50); do grep -q "focus lost" "$work/live.txt" && break; sleep 0.1; done
+xdotool keydown 38; sleep 0.1; xdotool keyup 38; sleep 0.1
+xdotool windowfocus --sync "$window"
+for i in $(seq 50); do grep -q "focus back" "$work/live.txt" && break; sleep 0.1; done
+expected="$expected focus lost focus back"
+sleep 0.3
+xdotool keydown 65; sleep 0.1; xdotool keyup 65; sleep 0.1
+expected="$expected down 0x39 up 0x39"
+# SDL turns SIGTERM into a quit request the probe does not act on.
+# SDL turns SIGTERM into a quit request that the probe does not act on.
+kill -9 "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; other_pid=""
+
 xdotool keydown Escape; sleep 0.15; xdotool keyup Escape
 expected="$expected down 0x01"
 wait "$probe_pid"; status=$?
