@@ -65,7 +65,6 @@ expected="$expected focus lost focus back"
 sleep 0.3
 xdotool keydown 65; sleep 0.1; xdotool keyup 65; sleep 0.1
 expected="$expected down 0x39 up 0x39"
-# SDL turns SIGTERM into a quit request the probe does not act on.
 # SDL turns SIGTERM into a quit request that the probe does not act on.
 kill -9 "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; other_pid=""
 
