@@ -92,3 +92,20 @@ static_assert(offsetof(InputState, joystickCount) == 532);
 static_assert(offsetof(InputState, keyBindings) == 534);
 static_assert(offsetof(InputState, secondBindings) == 598);
 static_assert(sizeof(InputState::keyBindings) == 64 && sizeof(InputState::secondBindings) == 64);
+static_assert(offsetof(InputState, mouseState) == offsetof(InputState, mouse) + sizeof(void*));
+static_assert(offsetof(InputState, joystick2) ==
+              offsetof(InputState, joystick1) + sizeof(void*) + 2 * sizeof(JoyState2));
+static_assert(offsetof(JoystickSlot, state) == sizeof(void*) &&
+              offsetof(JoystickSlot, previous) == sizeof(void*) + sizeof(JoyState2));
+static_assert(offsetof(InputState, joystickListBlock) ==
+              offsetof(InputState, joystickList) + sizeof(void*));
+static_assert(offsetof(JoyState2, pov) == 32 && offsetof(JoyState2, vx) == 176);
+static_assert(offsetof(MouseState2, buttons) == 12);
+// The device description keeps the layout enumeration hands out.
+static_assert(sizeof(InputDeviceInstance) == 580);
+static_assert(offsetof(InputDeviceInstance, instanceName) == 40 &&
+              offsetof(InputDeviceInstance, productName) == 300 &&
+              offsetof(InputDeviceInstance, ffDriverGuid) == 560 &&
+              offsetof(InputDeviceInstance, usagePage) == 576);
+static_assert(offsetof(JoystickNode, instance) == sizeof(void*) &&
+              offsetof(JoystickNode, next) == offsetof(JoystickNode, nextBlock) + sizeof(void*));

@@ -27,6 +27,8 @@ constexpr Result kBufferLost = -25;
 constexpr Result kAllocated = -26; // the device is in use elsewhere
 constexpr Result kNoDriver = -27;
 constexpr Result kUnsupportedMode = -28;
+constexpr Result kAcquired = -40;        // not while the device is acquired
+constexpr Result kUnplugged = -41;       // the device was detached
 
 // The name used for a result in VRASK_FAULTS and in logs ("not_found", ...).
 const char* ResultName(Result r);

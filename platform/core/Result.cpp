@@ -32,6 +32,8 @@ constexpr NamedResult kResults[] = {
     {"allocated", kAllocated},
     {"no_driver", kNoDriver},
     {"unsupported_mode", kUnsupportedMode},
+    {"acquired", kAcquired},
+    {"unplugged", kUnplugged},
 };
 
 } // namespace

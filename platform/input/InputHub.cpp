@@ -1,0 +1,362 @@
+#include "platform/input/InputHub.h"
+#include "platform/Debug.h"
+#include "platform/Platform.h"
+#include "platform/input/InputScript.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+namespace platform::input {
+namespace {
+
+struct Joystick {
+    InputDeviceInstance info;
+    bool fake;
+    uint32_t fakeIndex;
+    RawJoystick recorded; // as the recording last wrote it
+};
+
+void SetGuid(Guid* guid, const char* tag, uint32_t number) {
+    std::memset(guid->bytes, 0, sizeof(guid->bytes));
+    std::memcpy(guid->bytes, tag, std::min<size_t>(std::strlen(tag), 8));
+    std::memcpy(guid->bytes + 8, &number, sizeof(number));
+}
+
+InputDeviceInstance FakeJoystick(uint32_t index) {
+    InputDeviceInstance info{};
+    info.size = sizeof(info);
+    SetGuid(&info.instanceGuid, "VRASKFJI", index);
+    SetGuid(&info.productGuid, "VRASKFJP", 0);
+    info.devType = 4 | (2 << 8);
+    std::snprintf(info.instanceName, sizeof(info.instanceName), "Faked joystick %u", index + 1);
+    std::snprintf(info.productName, sizeof(info.productName), "Faked joystick");
+    info.usagePage = 1;
+    info.usage = 4;
+    return info;
+}
+
+bool SameGuid(const Guid& a, const Guid& b) {
+    return std::memcmp(a.bytes, b.bytes, 16) == 0;
+}
+
+void Complain(const char* what, const std::string& detail) {
+    DebugPrintf("Input: %s: %s\n", what, detail.c_str());
+    std::fprintf(stderr, "%s: %s\n", what, detail.c_str());
+}
+
+} // namespace
+
+struct Hub::Impl {
+    std::mutex lock;
+    bool started = false;
+    Result startResult = kOk;
+    std::unique_ptr<InputBackend> backend;
+
+    bool scripted = false;
+    Script script;
+    size_t next = 0;
+    ScriptState state;
+    uint32_t fakeCount = 0;
+
+    uint64_t reads = 0;
+    bool latched = false;
+    FocusView view{true, 0};
+
+    FILE* record = nullptr;
+    uint8_t recordedKeys[256] = {};
+    bool recordedFocus = true;
+    uint64_t recordedLosses = 0;
+    uint32_t recordedJoysticks = 0;
+
+    std::vector<Joystick> joysticks; // every joystick seen, numbered by position
+    std::vector<std::pair<Guid, const void*>> exclusive;
+
+    InputBackend& Backend() {
+        if (!backend) {
+            if (!IsHeadless())
+                backend.reset(CreateSdlInputBackend());
+            if (!backend)
+                backend.reset(CreateHeadlessInputBackend());
+        }
+        return *backend;
+    }
+
+    FocusView LiveFocus() {
+        if (scripted)
+            return FocusView{state.focus, state.losses};
+        return FocusView{Backend().HasFocus(), Backend().FocusLosses()};
+    }
+
+    bool LoadScript(const std::string& text, uint32_t fake, std::string* error) {
+        Script parsed;
+        if (!ParseScript(text, &parsed, error))
+            return false;
+        uint32_t count = parsed.namesJoysticks ? parsed.joysticks : fake;
+        if (!CheckScriptJoysticks(parsed, count, error))
+            return false;
+        script = std::move(parsed);
+        scripted = true;
+        fakeCount = count;
+        return true;
+    }
+
+    void Reset() {
+        next = 0;
+        state = ScriptState{};
+        state.joysticks.assign(fakeCount, CentredJoystick());
+        reads = 0;
+        latched = false;
+        view = FocusView{true, 0};
+        joysticks.clear();
+        exclusive.clear();
+    }
+
+    void CloseRecord() {
+        if (record)
+            std::fclose(record);
+        record = nullptr;
+    }
+
+    bool OpenRecord(const char* path) {
+        CloseRecord();
+        record = std::fopen(path, "w");
+        if (!record)
+            return false;
+        std::fprintf(record, "# input recorded by Vrask: <read index> <event>\n");
+        std::memset(recordedKeys, 0, sizeof(recordedKeys));
+        recordedFocus = true;
+        recordedLosses = LiveFocus().losses;
+        recordedJoysticks = 0;
+        for (Joystick& j : joysticks)
+            j.recorded = CentredJoystick();
+        std::fflush(record);
+        return true;
+    }
+
+    void RecordFocus(uint64_t index) {
+        if (view.losses != recordedLosses) {
+            std::fprintf(record, "%" PRIu64 " focus lost\n", index);
+            if (view.focus)
+                std::fprintf(record, "%" PRIu64 " focus gained\n", index);
+        } else if (view.focus != recordedFocus) {
+            std::fprintf(record, "%" PRIu64 " focus %s\n", index, view.focus ? "gained" : "lost");
+        }
+        recordedLosses = view.losses;
+        recordedFocus = view.focus;
+    }
+
+    int Number(const Guid& guid) {
+        for (size_t i = 0; i < joysticks.size(); ++i)
+            if (SameGuid(joysticks[i].info.instanceGuid, guid))
+                return static_cast<int>(i);
+        return -1;
+    }
+};
+
+Hub::Hub() : impl_(new Impl) {}
+
+Hub& Hub::Get() {
+    static Hub* hub = new Hub;
+    return *hub;
+}
+
+Result Hub::Start() {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    if (h.started)
+        return h.startResult;
+    h.started = true;
+    uint32_t fake = 0;
+    if (const char* n = std::getenv("VRASK_JOYSTICKS"); n && *n) {
+        char* end = nullptr;
+        unsigned long v = std::strtoul(n, &end, 10);
+        if (!end || *end || v > kMaxFakeJoysticks) {
+            Complain("VRASK_JOYSTICKS", std::string("expected 0 to 16, found \"") + n + "\"");
+            return h.startResult = kBadFormat;
+        }
+        fake = static_cast<uint32_t>(v);
+    }
+    h.fakeCount = fake;
+    if (const char* path = std::getenv("VRASK_INPUT"); path && *path) {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            Complain("VRASK_INPUT", std::string("cannot open ") + path);
+            return h.startResult = kNotFound;
+        }
+        std::ostringstream text;
+        text << file.rdbuf();
+        std::string error;
+        if (!h.LoadScript(text.str(), fake, &error)) {
+            Complain("VRASK_INPUT", std::string(path) + ", " + error);
+            return h.startResult = kBadFormat;
+        }
+    }
+    h.Reset();
+    if (const char* path = std::getenv("VRASK_RECORD"); path && *path) {
+        if (!h.OpenRecord(path)) {
+            Complain("VRASK_RECORD",
+                     std::string("cannot create ") + path + ": " + std::strerror(errno));
+            return h.startResult = kAccessDenied;
+        }
+    }
+    return kOk;
+}
+
+bool Hub::SetScript(const char* text, uint32_t fakeJoysticks) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    h.started = true;
+    h.startResult = kOk;
+    h.scripted = false;
+    h.script = Script{};
+    h.fakeCount = fakeJoysticks;
+    bool ok = true;
+    if (text) {
+        std::string error;
+        ok = h.LoadScript(text, fakeJoysticks, &error);
+        if (!ok)
+            DebugPrintf("Input: script rejected, %s\n", error.c_str());
+    }
+    h.Reset();
+    return ok;
+}
+
+bool Hub::SetRecord(const char* path) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    if (!path) {
+        h.CloseRecord();
+        return true;
+    }
+    return h.OpenRecord(path);
+}
+
+void Hub::ReadKeyboard(uint8_t keys[256]) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    uint64_t index = h.reads++;
+    if (h.scripted) {
+        while (h.next < h.script.events.size() && h.script.events[h.next].index <= index)
+            ApplyEvent(h.script.events[h.next++], &h.state);
+        std::memcpy(keys, h.state.keys, 256);
+    } else {
+        std::memset(keys, 0, 256);
+        h.Backend().ReadKeyboard(keys);
+    }
+    keys[0] = 0; // scan code 0 is never down
+    h.view = h.LiveFocus();
+    h.latched = true;
+    if (h.record) {
+        h.RecordFocus(index);
+        WriteKeyChanges(h.record, index, keys, h.recordedKeys);
+        std::fflush(h.record);
+    }
+}
+
+void Hub::ReadMouse(MouseState2* out) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    *out = MouseState2{};
+    if (!h.scripted)
+        h.Backend().ReadMouse(out);
+}
+
+FocusView Hub::Focus() {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    return h.latched ? h.view : h.LiveFocus();
+}
+
+void Hub::ListJoysticks(std::vector<InputDeviceInstance>* out) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    std::vector<InputDeviceInstance> listed;
+    if (!h.scripted)
+        h.Backend().ListJoysticks(&listed);
+    for (uint32_t i = 0; i < h.fakeCount; ++i)
+        listed.push_back(FakeJoystick(i));
+    // Numbers follow first sight, so a joystick plugged in later comes last
+    // and the others keep theirs.
+    for (const InputDeviceInstance& info : listed) {
+        if (h.Number(info.instanceGuid) >= 0)
+            continue;
+        Joystick j{};
+        j.info = info;
+        j.fake = std::memcmp(info.instanceGuid.bytes, "VRASKFJI", 8) == 0;
+        std::memcpy(&j.fakeIndex, info.instanceGuid.bytes + 8, sizeof(j.fakeIndex));
+        j.recorded = CentredJoystick();
+        h.joysticks.push_back(j);
+    }
+    out->clear();
+    for (const Joystick& j : h.joysticks)
+        for (const InputDeviceInstance& info : listed)
+            if (SameGuid(j.info.instanceGuid, info.instanceGuid))
+                out->push_back(j.info);
+    if (h.record && h.joysticks.size() > h.recordedJoysticks) {
+        h.recordedJoysticks = static_cast<uint32_t>(h.joysticks.size());
+        std::fprintf(h.record, "joysticks %u\n", h.recordedJoysticks);
+        std::fflush(h.record);
+    }
+}
+
+int Hub::JoystickNumber(const Guid& instance) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    return h.Number(instance);
+}
+
+std::unique_ptr<LiveJoystick> Hub::OpenLive(const Guid& instance) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    int n = h.Number(instance);
+    if (n < 0 || h.joysticks[n].fake)
+        return nullptr;
+    return std::unique_ptr<LiveJoystick>(h.Backend().OpenJoystick(instance));
+}
+
+bool Hub::ReadJoystick(int number, LiveJoystick* live, RawJoystick* out) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    if (number < 0 || static_cast<size_t>(number) >= h.joysticks.size())
+        return false;
+    Joystick& j = h.joysticks[number];
+    if (j.fake) {
+        if (h.scripted && j.fakeIndex < h.state.joysticks.size())
+            *out = h.state.joysticks[j.fakeIndex];
+        else
+            *out = CentredJoystick();
+    } else if (!live || !live->Read(out)) {
+        return false;
+    }
+    if (h.record) {
+        WriteJoystickChanges(h.record, h.reads ? h.reads - 1 : 0, static_cast<uint32_t>(number),
+                             *out, &j.recorded);
+        std::fflush(h.record);
+    }
+    return true;
+}
+
+bool Hub::ClaimExclusive(const Guid& device, const void* owner) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    for (const auto& [guid, holder] : h.exclusive)
+        if (SameGuid(guid, device))
+            return holder == owner;
+    h.exclusive.emplace_back(device, owner);
+    return true;
+}
+
+void Hub::DropExclusive(const void* owner) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    std::erase_if(h.exclusive, [owner](const auto& e) { return e.second == owner; });
+}
+
+} // namespace platform::input
