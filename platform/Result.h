@@ -9,14 +9,14 @@ namespace platform {
 using Result = int32_t;
 
 constexpr Result kOk = 0;
-constexpr Result kFail = -1;           // generic failure
-constexpr Result kNotFound = -2;       // the file or object does not exist
+constexpr Result kFail = -1;     // generic failure
+constexpr Result kNotFound = -2; // the file or object does not exist
 constexpr Result kAccessDenied = -3;
 constexpr Result kSharingViolation = -4;
 constexpr Result kOutOfMemory = -5;
 constexpr Result kDiskFull = -6;
 constexpr Result kInvalidParam = -7;
-constexpr Result kUnsupported = -8;    // the operation is not available on this backend
+constexpr Result kUnsupported = -8; // the operation is not available on this backend
 constexpr Result kBadFormat = -9;
 constexpr Result kSurfaceLost = -20;
 constexpr Result kWasStillDrawing = -21;
@@ -24,9 +24,14 @@ constexpr Result kInputLost = -22;
 constexpr Result kNotAcquired = -23;
 constexpr Result kOtherAppHasPrio = -24; // the window is in the background
 constexpr Result kBufferLost = -25;
-constexpr Result kAllocated = -26;       // the device is in use elsewhere
+constexpr Result kAllocated = -26; // the device is in use elsewhere
 constexpr Result kNoDriver = -27;
 constexpr Result kUnsupportedMode = -28;
+// Sound device and buffers.
+constexpr Result kNoAggregation = -60;
+constexpr Result kUninitialized = -61;
+constexpr Result kInvalidCall = -62;     // not allowed in the object's state
+constexpr Result kPrioLevelNeeded = -63; // needs the priority cooperative level
 
 // The name used for a result in VRASK_FAULTS and in logs ("not_found", ...).
 const char* ResultName(Result r);

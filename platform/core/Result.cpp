@@ -32,6 +32,10 @@ constexpr NamedResult kResults[] = {
     {"allocated", kAllocated},
     {"no_driver", kNoDriver},
     {"unsupported_mode", kUnsupportedMode},
+    {"no_aggregation", kNoAggregation},
+    {"uninitialized", kUninitialized},
+    {"invalid_call", kInvalidCall},
+    {"prio_level_needed", kPrioLevelNeeded},
 };
 
 } // namespace
