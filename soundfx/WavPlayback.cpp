@@ -20,6 +20,12 @@ namespace sonork {
 volatile uint32_t gServiceStallMs;
 }
 
+namespace {
+platform::SoundBuffer* gStreamBuffer;
+}
+
+platform::SoundBuffer* sonork::StreamBuffer() { return gStreamBuffer; }
+
 using namespace sonork;
 
 namespace {
@@ -67,7 +73,6 @@ struct ServiceLink {
     }
 };
 
-SoundBuffer* gStreamBuffer;
 SoundNotify* gStreamNotify;
 uint32_t gChunkSize;
 uint32_t gStreamBufferSize;
@@ -238,9 +243,15 @@ int wavFillBuffer() {
         Fail(kUnit, kLocation, "Unable to lock DS buffer!");
         return 0;
     }
-    if (!wavFillRegion(static_cast<uint8_t*>(part1), bytes1)) {
-        gStreamBuffer->Unlock(part1, bytes1, part2, bytes2);
-        return 0;
+    // Chunk by chunk, as the refills go: a file shorter than the buffer then
+    // has the same gap of less than a chunk at every seam, the first included.
+    auto* region = static_cast<uint8_t*>(part1);
+    for (uint32_t at = 0; at < bytes1; at += gChunkSize) {
+        uint32_t length = bytes1 - at < gChunkSize ? bytes1 - at : gChunkSize;
+        if (!wavFillRegion(region + at, length)) {
+            gStreamBuffer->Unlock(part1, bytes1, part2, bytes2);
+            return 0;
+        }
     }
     gStreamBuffer->Unlock(part1, bytes1, part2, bytes2);
     gWriteOffset = bytes1 % gStreamBufferSize;
