@@ -4,15 +4,16 @@
 #include "soundfx/SoundFX.h"
 #include "soundfx/SoundFXInternal.h"
 
-#include "platform/Clock.h"
 #include "platform/Debug.h"
 #include "platform/Sync.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 using namespace platform;
 
@@ -24,7 +25,9 @@ namespace {
 platform::SoundBuffer* gStreamBuffer;
 }
 
-platform::SoundBuffer* sonork::StreamBuffer() { return gStreamBuffer; }
+platform::SoundBuffer* sonork::StreamBuffer() {
+    return gStreamBuffer;
+}
 
 using namespace sonork;
 
@@ -113,6 +116,12 @@ void wavRefillChunk(ServiceLink* link) {
         link->readFailed = true;
 }
 
+// Real time even on the virtual clock: it stands for a thread held up.
+void Stall() {
+    if (gServiceStallMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(gServiceStallMs));
+}
+
 void Answer(ServiceLink* link, Result r) {
     Response response = r == kOk ? kDoneResponse : kFailedResponse;
     if (r == kOk && link->readFailed) {
@@ -138,13 +147,11 @@ uint32_t wavServiceThread(void* arg) {
                 wavRefillChunk(link);
             break;
         case kPlayCommand:
-            if (gServiceStallMs)
-                Sleep(gServiceStallMs);
+            Stall();
             Answer(link, link->buffer->Play(DSBPLAY_LOOPING));
             break;
         case kStopCommand:
-            if (gServiceStallMs)
-                Sleep(gServiceStallMs);
+            Stall();
             Answer(link, link->buffer->Stop());
             break;
         case kQuitCommand:
