@@ -20,8 +20,12 @@ namespace {
 struct Device {
     SoundDevice* device = nullptr;
     SoundBuffer* primary = nullptr;
-    explicit Device(const char* audio = "null", uint32_t rate = 44100) {
-        setenv("VRASK_AUDIO", audio, 1);
+    // Without `audio`, the backend's own output.
+    explicit Device(const char* audio = nullptr, uint32_t rate = 44100) {
+        if (audio)
+            setenv("VRASK_AUDIO", audio, 1);
+        else
+            unsetenv("VRASK_AUDIO");
         EXPECT_EQ(CreateSoundDevice(&device), kOk);
         EXPECT_EQ(device->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), kOk);
         BufferDesc desc{DSBCAPS_PRIMARYBUFFER, 0, nullptr};
