@@ -40,6 +40,8 @@ constexpr uint32_t kAnswerMs = 4000;
 constexpr uint32_t kPcmChunkFrames = 4096;
 // The system error code a wait on a missing event reports.
 constexpr int kInvalidHandleCode = 6;
+// Thread waits never come back abandoned here; the answer is kept for them.
+constexpr uint32_t kWaitAbandoned = 0x80;
 
 enum Command : uint32_t {
     kChunkPlayed = 0,
@@ -67,6 +69,15 @@ struct ServiceLink {
     std::atomic<bool> quitting{false};
     bool readFailed = false; // service thread only
     ~ServiceLink() {
+        // The buffer may outlive these events: it must not signal them after.
+        if (buffer) {
+            buffer->Stop();
+            SoundNotify* notify = nullptr;
+            if (buffer->QueryNotify(&notify) == kOk) {
+                notify->SetNotificationPositions(0, nullptr);
+                notify->Release();
+            }
+        }
         for (Event* e : commands)
             CloseEvent(e);
         for (Event* e : responses)
@@ -336,11 +347,17 @@ int wavStopBuffer() {
     gLink.reset();
     if (!stopped)
         return 0;
+    if (ended == kWaitAbandoned) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "Wait abandoned!: %d", kInvalidHandleCode);
+        Fail(kUnit, "wavStopBuffer()", text);
+        return 0;
+    }
     if (ended == WAIT_TIMEOUT) {
         Fail(kUnit, "wavStopBuffer()", "Player thread is unresponsive!");
         return 0;
     }
-    return 1;
+    return ended == WAIT_OBJECT_0;
 }
 
 // Takes down a stream left playing, converter included.
@@ -374,9 +391,9 @@ extern "C" int32_t SoundFXWavPlay(const char* fileName) {
         Fail2(kUnit, kLocation, "Unable to use a file name this long: ", fileName);
         return 0;
     }
-    // A stream still playing goes first, converter and all, so nothing of it
-    // is left behind when the new file takes its place.
-    if (gStreamFile && !StopStream(false))
+    // What an earlier stream left goes first, converter and all, whether it
+    // still plays or failed half-way, so nothing of it is left behind.
+    if (!StopStream(false))
         return 0;
     MMRESULT r = acmMetrics(nullptr, ACM_METRIC_MAX_SIZE_FORMAT, &gMaxFormatSize);
     if (r != MMSYSERR_NOERROR) {

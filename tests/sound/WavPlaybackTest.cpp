@@ -397,6 +397,11 @@ TEST_F(Stream, ReplacingAStreamClosesTheOldOneFirst) {
     ASSERT_EQ(SoundFXWavPlay(adpcm.c_str()), 1) << Message();
     EXPECT_EQ(SoundFXWavStop(), 1);
     EXPECT_EQ(sonork::gSourceFormat, nullptr);
+    // A play that failed half-way leaves its converter to the next play.
+    ASSERT_TRUE(SetFaults("Play=fail"));
+    EXPECT_EQ(SoundFXWavPlay(adpcm.c_str()), 0);
+    SetFaults(nullptr);
+    ASSERT_EQ(SoundFXWavPlay(adpcm.c_str()), 1) << Message();
 }
 
 // What the WAV-file output heard: the file, silence to the end of its last
