@@ -6,6 +6,7 @@
 #include "platform/Riff.h"
 #include "platform/Sound.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace sonork {
@@ -46,7 +47,7 @@ const char* AcmReason(const char* call, platform::MMRESULT result);
 
 // For tests: the service thread waits this long before it carries out a play
 // or stop command, as a thread stuck elsewhere would.
-extern volatile uint32_t gServiceStallMs;
+extern std::atomic<uint32_t> gServiceStallMs;
 // For tests: the stream buffer, null when no stream exists.
 platform::SoundBuffer* StreamBuffer();
 

@@ -18,7 +18,7 @@
 using namespace platform;
 
 namespace sonork {
-volatile uint32_t gServiceStallMs;
+std::atomic<uint32_t> gServiceStallMs{0};
 }
 
 namespace {
@@ -130,7 +130,7 @@ void wavRefillChunk(ServiceLink* link) {
 // Real time even on the virtual clock: it stands for a thread held up.
 void Stall() {
     if (gServiceStallMs)
-        std::this_thread::sleep_for(std::chrono::milliseconds(gServiceStallMs));
+        std::this_thread::sleep_for(std::chrono::milliseconds(gServiceStallMs.load()));
 }
 
 void Answer(ServiceLink* link, Result r) {
