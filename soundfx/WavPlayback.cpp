@@ -360,16 +360,18 @@ int wavStopBuffer() {
     return ended == WAIT_OBJECT_0;
 }
 
-// Takes down a stream left playing, converter included.
-int StopStream(bool reportFailures) {
-    if (!wavStopBuffer() && !reportFailures)
+// Takes down a stream, converter included. With keepGoing every step runs
+// whatever the one before gave; otherwise the first failure ends it. A
+// converter that would not close stays known, so it is never lost.
+int StopStream(bool keepGoing) {
+    if (!wavStopBuffer() && !keepGoing)
         return 0;
     wavReleaseStreamBuffer();
-    int closed = wavFileClose();
-    if (!closed && !reportFailures)
+    if (!wavFileClose() && !keepGoing)
         return 0;
     if (gIsAdpcm) {
-        wavConversionCleanup();
+        if (!wavConversionCleanup())
+            return 0;
         gIsAdpcm = 0;
     }
     return 1;

@@ -43,8 +43,8 @@ TEST(SoundGame, NoDriverEndsTheSetUpWithTheLibrarysReport) {
 }
 
 TEST(SoundGame, ABusyDeviceAsksUntilCancelled) {
-    GameRun run = RunGame("game_busy",
-                      "VRASK_FAULTS=CreateSoundDevice=allocated VRASK_MSGBOX=retry,retry,cancel");
+    GameRun run = RunGame(
+        "game_busy", "VRASK_FAULTS=CreateSoundDevice=allocated VRASK_MSGBOX=retry,retry,cancel");
     size_t boxes = 0;
     for (size_t at = 0;
          (at = run.log.find("The sound hardware is in use", at)) != std::string::npos; ++at)

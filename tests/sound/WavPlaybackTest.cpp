@@ -402,6 +402,22 @@ TEST_F(Stream, ReplacingAStreamClosesTheOldOneFirst) {
     EXPECT_EQ(SoundFXWavPlay(adpcm.c_str()), 0);
     SetFaults(nullptr);
     ASSERT_EQ(SoundFXWavPlay(adpcm.c_str()), 1) << Message();
+    // A converter that will not close is reported and kept for the next stop.
+    ASSERT_TRUE(SetFaults("acmStreamUnprepareHeader=513"));
+    record_ = {};
+    EXPECT_EQ(SoundFXWavStop(), 1);
+    EXPECT_EQ(Message(), "Unable to unprepare ACM header: ACMERR_BUSY!");
+    EXPECT_STREQ(record_.location, "wavConversionCleanup()");
+    EXPECT_EQ(sonork::gIsAdpcm, 1);
+    SetFaults(nullptr);
+    EXPECT_EQ(SoundFXWavStop(), 1);
+    EXPECT_EQ(sonork::gIsAdpcm, 0);
+    ASSERT_TRUE(SetFaults("acmStreamClose=5"));
+    ASSERT_EQ(SoundFXWavPlay(adpcm.c_str()), 1) << Message();
+    EXPECT_EQ(SoundFXWavPlay(pcm.c_str()), 0);
+    EXPECT_EQ(Message(), "Unable to cloase ACM: MMSYSERR_INVALHANDLE!");
+    SetFaults(nullptr);
+    ASSERT_EQ(SoundFXWavPlay(pcm.c_str()), 1) << Message();
 }
 
 // What the WAV-file output heard: the file, silence to the end of its last
