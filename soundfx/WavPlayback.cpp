@@ -308,8 +308,10 @@ int wavPlayBuffer() {
     link->buffer = gStreamBuffer;
     gStreamBuffer->AddRef();
     gLink = link;
-    gServiceThread = CreateThread(wavServiceThread, new std::shared_ptr<ServiceLink>(link));
+    auto* share = new std::shared_ptr<ServiceLink>(link);
+    gServiceThread = CreateThread(wavServiceThread, share);
     if (!gServiceThread) {
+        delete share;
         gLink.reset();
         Fail(kUnit, kLocation, "Unable to create service thread!");
         return 0;
