@@ -29,6 +29,11 @@ constexpr Result kNoDriver = -27;
 constexpr Result kUnsupportedMode = -28;
 constexpr Result kAcquired = -40;        // not while the device is acquired
 constexpr Result kUnplugged = -41;       // the device was detached
+// Sound device and buffers.
+constexpr Result kNoAggregation = -60;
+constexpr Result kUninitialized = -61;
+constexpr Result kInvalidCall = -62;     // not allowed in the object's state
+constexpr Result kPrioLevelNeeded = -63; // needs the priority cooperative level
 
 // The name used for a result in VRASK_FAULTS and in logs ("not_found", ...).
 const char* ResultName(Result r);

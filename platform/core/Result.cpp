@@ -34,6 +34,10 @@ constexpr NamedResult kResults[] = {
     {"unsupported_mode", kUnsupportedMode},
     {"acquired", kAcquired},
     {"unplugged", kUnplugged},
+    {"no_aggregation", kNoAggregation},
+    {"uninitialized", kUninitialized},
+    {"invalid_call", kInvalidCall},
+    {"prio_level_needed", kPrioLevelNeeded},
 };
 
 } // namespace

@@ -1,0 +1,276 @@
+// Microsoft ADPCM to 16-bit PCM. The prediction uses an arithmetic shift,
+// (sample1 * coef1 + sample2 * coef2) >> 8, as the original decoder did; a
+// division would round negative values the other way.
+#include "platform/Acm.h"
+#include "common/ByteIO.h"
+#include "platform/Faults.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace platform {
+
+struct AcmStream {
+    uint16_t channels;
+    uint32_t rate;
+    uint16_t blockAlign;
+    uint16_t samplesPerBlock;
+    std::vector<int16_t> coef1, coef2;
+    int prepared = 0;
+};
+
+namespace {
+
+constexpr int kAdaptation[16] = {230, 230, 230, 230, 307, 409, 512, 614,
+                                 768, 614, 512, 409, 307, 230, 230, 230};
+
+// An injected fault gives its result as the call's own code where it names
+// one, so VRASK_FAULTS=acmStreamOpen=11 reads as MMSYSERR_INVALPARAM.
+MMRESULT Injected(const char* operation) {
+    Result r;
+    if (!FaultHit(operation, &r))
+        return MMSYSERR_NOERROR;
+    switch (r) {
+    case kInvalidParam:
+        return MMSYSERR_INVALPARAM;
+    case kOutOfMemory:
+        return MMSYSERR_NOMEM;
+    case kUnsupported:
+        return MMSYSERR_NOTSUPPORTED;
+    default:
+        return r > 0 ? MMRESULT(r) : MMSYSERR_ERROR;
+    }
+}
+
+uint32_t OutputBlockBytes(const AcmStream* s) {
+    return uint32_t(s->samplesPerBlock) * s->channels * 2;
+}
+
+// Decodes one block; false when its header names a predictor the format does
+// not have.
+bool DecodeBlock(const AcmStream* s, const uint8_t* in, int16_t* out) {
+    const int ch = s->channels;
+    int predictor[2], delta[2], sample1[2], sample2[2];
+    ByteReader r(in, s->blockAlign);
+    for (int c = 0; c < ch; ++c) {
+        predictor[c] = r.U8();
+        if (predictor[c] >= int(s->coef1.size()))
+            return false;
+    }
+    for (int c = 0; c < ch; ++c)
+        delta[c] = r.S16();
+    for (int c = 0; c < ch; ++c)
+        sample1[c] = r.S16();
+    for (int c = 0; c < ch; ++c)
+        sample2[c] = r.S16();
+    for (int c = 0; c < ch; ++c)
+        *out++ = int16_t(sample2[c]);
+    for (int c = 0; c < ch; ++c)
+        *out++ = int16_t(sample1[c]);
+    const uint8_t* nibbles = in + 7 * ch;
+    uint32_t count = uint32_t(s->samplesPerBlock - 2) * ch;
+    for (uint32_t i = 0; i < count; ++i) {
+        int c = ch == 2 ? int(i & 1) : 0;
+        int code = (nibbles[i / 2] >> ((i & 1) ? 0 : 4)) & 0xF;
+        // 64-bit sums only keep hostile tables from overflowing; real data
+        // never comes near.
+        int64_t prediction = (int64_t(sample1[c]) * s->coef1[predictor[c]] +
+                              int64_t(sample2[c]) * s->coef2[predictor[c]]) >>
+                             8;
+        int64_t value = prediction + int64_t(code - ((code & 8) << 1)) * delta[c];
+        int16_t sample = int16_t(std::clamp<int64_t>(value, -32768, 32767));
+        delta[c] =
+            int32_t(std::min<int64_t>((int64_t(kAdaptation[code]) * delta[c]) >> 8, 1 << 24));
+        if (delta[c] < 16)
+            delta[c] = 16;
+        sample2[c] = sample1[c];
+        sample1[c] = sample;
+        *out++ = sample;
+    }
+    return true;
+}
+
+} // namespace
+
+MMRESULT acmMetrics(void*, uint32_t metric, uint32_t* value) {
+    if (MMRESULT r = Injected("acmMetrics"))
+        return r;
+    if (!value)
+        return MMSYSERR_INVALPARAM;
+    if (metric != ACM_METRIC_MAX_SIZE_FORMAT)
+        return MMSYSERR_NOTSUPPORTED;
+    // Room for an ADPCM format with a generous coefficient table.
+    *value = 256;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT acmStreamOpen(AcmStream** out, const void* source, uint32_t sourceBytes,
+                       const void* target, uint32_t targetBytes, uint32_t flags) {
+    if (MMRESULT r = Injected("acmStreamOpen"))
+        return r;
+    if (!out || !source || !target)
+        return MMSYSERR_INVALPARAM;
+    *out = nullptr;
+    if (flags)
+        return MMSYSERR_INVALFLAG;
+    ByteReader src(static_cast<const uint8_t*>(source), sourceBytes);
+    uint16_t tag = src.U16();
+    uint16_t channels = src.U16();
+    uint32_t rate = src.U32();
+    src.U32();
+    uint16_t blockAlign = src.U16();
+    src.U16();
+    uint16_t extra = src.U16();
+    uint16_t samplesPerBlock = src.U16();
+    uint16_t coefCount = src.U16();
+    ByteReader dst(static_cast<const uint8_t*>(target), targetBytes);
+    uint16_t dstTag = dst.U16();
+    uint16_t dstChannels = dst.U16();
+    uint32_t dstRate = dst.U32();
+    dst.U32();
+    uint16_t dstAlign = dst.U16();
+    uint16_t dstBits = dst.U16();
+    if (src.Overrun() || dst.Overrun())
+        return MMSYSERR_INVALPARAM;
+    if (tag != 2 || (channels != 1 && channels != 2) || dstTag != 1 || dstBits != 16 ||
+        dstChannels != channels || dstRate != rate || dstAlign != 2 * channels)
+        return ACMERR_NOTPOSSIBLE;
+    // The block, its header and its coefficient table must agree.
+    uint32_t headerBytes = 7u * channels;
+    if (blockAlign <= headerBytes || coefCount == 0 || extra < 4u + 4u * coefCount ||
+        18u + extra > sourceBytes)
+        return ACMERR_NOTPOSSIBLE;
+    uint32_t most = (blockAlign - headerBytes) * 2 / channels + 2;
+    if (samplesPerBlock < 2 || samplesPerBlock > most)
+        return ACMERR_NOTPOSSIBLE;
+    auto* stream = new (std::nothrow) AcmStream;
+    if (!stream)
+        return MMSYSERR_NOMEM;
+    stream->channels = channels;
+    stream->rate = rate;
+    stream->blockAlign = blockAlign;
+    stream->samplesPerBlock = samplesPerBlock;
+    for (uint16_t i = 0; i < coefCount; ++i) {
+        stream->coef1.push_back(src.S16());
+        stream->coef2.push_back(src.S16());
+    }
+    *out = stream;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT acmStreamSize(AcmStream* stream, uint32_t input, uint32_t* output, uint32_t flags) {
+    if (MMRESULT r = Injected("acmStreamSize"))
+        return r;
+    if (!stream)
+        return MMSYSERR_INVALHANDLE;
+    if (!output)
+        return MMSYSERR_INVALPARAM;
+    if (flags == ACM_STREAMSIZEF_SOURCE) {
+        uint64_t bytes = uint64_t(input / stream->blockAlign) * OutputBlockBytes(stream);
+        if (bytes == 0 || bytes > UINT32_MAX)
+            return ACMERR_NOTPOSSIBLE;
+        *output = uint32_t(bytes);
+    } else if (flags == ACM_STREAMSIZEF_DESTINATION) {
+        uint32_t per = OutputBlockBytes(stream);
+        uint64_t bytes = uint64_t((input + per - 1) / per) * stream->blockAlign;
+        if (bytes == 0 || bytes > UINT32_MAX)
+            return ACMERR_NOTPOSSIBLE;
+        *output = uint32_t(bytes);
+    } else {
+        return MMSYSERR_INVALFLAG;
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT acmStreamPrepareHeader(AcmStream* stream, AcmStreamHeader* header, uint32_t flags) {
+    if (MMRESULT r = Injected("acmStreamPrepareHeader"))
+        return r;
+    if (!stream)
+        return MMSYSERR_INVALHANDLE;
+    if (flags)
+        return MMSYSERR_INVALFLAG;
+    if (!header || header->cbStruct < sizeof(AcmStreamHeader) || !header->pbSrc || !header->pbDst ||
+        (header->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED))
+        return MMSYSERR_INVALPARAM;
+    header->fdwStatus = ACMSTREAMHEADER_STATUSF_PREPARED;
+    header->cbSrcLengthUsed = 0;
+    header->cbDstLengthUsed = 0;
+    // The lengths prepared are the most a later convert may use.
+    header->reserved[0] = header->cbSrcLength;
+    header->reserved[1] = header->cbDstLength;
+    ++stream->prepared;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT acmStreamConvert(AcmStream* stream, AcmStreamHeader* header, uint32_t flags) {
+    if (MMRESULT r = Injected("acmStreamConvert"))
+        return r;
+    if (!stream)
+        return MMSYSERR_INVALHANDLE;
+    if (flags & ~uint32_t(ACM_STREAMCONVERTF_BLOCKALIGN | 0x10 | 0x20))
+        return MMSYSERR_INVALFLAG;
+    if (!header || header->cbStruct < sizeof(AcmStreamHeader))
+        return MMSYSERR_INVALPARAM;
+    if (!(header->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED))
+        return ACMERR_UNPREPARED;
+    if (header->cbSrcLength > header->reserved[0] || header->cbDstLength > header->reserved[1])
+        return MMSYSERR_INVALPARAM;
+    header->fdwStatus &= ~ACMSTREAMHEADER_STATUSF_DONE;
+    // Only whole blocks are taken; a partial block stays with the caller.
+    uint32_t blocks = header->cbSrcLength / stream->blockAlign;
+    blocks = std::min(blocks, header->cbDstLength / OutputBlockBytes(stream));
+    uint32_t produced = 0;
+    std::vector<int16_t> pcm(size_t(stream->samplesPerBlock) * stream->channels);
+    for (uint32_t b = 0; b < blocks; ++b) {
+        if (!DecodeBlock(stream, header->pbSrc + size_t(b) * stream->blockAlign, pcm.data())) {
+            header->cbSrcLengthUsed = b * stream->blockAlign;
+            header->cbDstLengthUsed = produced;
+            return MMSYSERR_INVALPARAM;
+        }
+        uint8_t* to = header->pbDst + produced;
+        for (size_t i = 0; i < pcm.size(); ++i) {
+            to[2 * i] = uint8_t(uint16_t(pcm[i]) & 0xFF);
+            to[2 * i + 1] = uint8_t(uint16_t(pcm[i]) >> 8);
+        }
+        produced += OutputBlockBytes(stream);
+    }
+    header->cbSrcLengthUsed = blocks * stream->blockAlign;
+    header->cbDstLengthUsed = produced;
+    header->fdwStatus |= ACMSTREAMHEADER_STATUSF_DONE;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT acmStreamUnprepareHeader(AcmStream* stream, AcmStreamHeader* header, uint32_t flags) {
+    if (MMRESULT r = Injected("acmStreamUnprepareHeader"))
+        return r;
+    if (!stream)
+        return MMSYSERR_INVALHANDLE;
+    if (flags)
+        return MMSYSERR_INVALFLAG;
+    if (!header)
+        return MMSYSERR_INVALPARAM;
+    if (!(header->fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED))
+        return ACMERR_UNPREPARED;
+    // The lengths must be the prepared ones again.
+    if (header->cbSrcLength != header->reserved[0] || header->cbDstLength != header->reserved[1])
+        return MMSYSERR_INVALPARAM;
+    header->fdwStatus &= ~ACMSTREAMHEADER_STATUSF_PREPARED;
+    --stream->prepared;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT acmStreamClose(AcmStream* stream, uint32_t flags) {
+    if (MMRESULT r = Injected("acmStreamClose"))
+        return r;
+    if (!stream)
+        return MMSYSERR_INVALHANDLE;
+    if (flags)
+        return MMSYSERR_INVALFLAG;
+    if (stream->prepared)
+        return ACMERR_BUSY;
+    delete stream;
+    return MMSYSERR_NOERROR;
+}
+
+} // namespace platform

@@ -1,0 +1,662 @@
+// The sound device, its buffers and the one software mixer that plays them.
+//
+// All buffer state sits behind one lock that the output's thread takes for
+// each block it renders; the game's calls take it briefly. Events are
+// signalled from inside the render, as the hardware would signal them.
+#include "platform/Debug.h"
+#include "platform/Faults.h"
+#include "platform/Platform.h"
+#include "platform/Sound.h"
+#include "platform/Sync.h"
+#include "platform/sound/SoundOutput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::mutex gMixLock;
+
+struct SampleMemory {
+    std::vector<uint8_t> bytes;
+};
+
+struct DeviceState;
+class BufferImpl;
+
+// Every live buffer of every device, for the mixer and for LoseSoundBuffers.
+std::vector<BufferImpl*> gBuffers;
+
+struct DeviceState {
+    OutputFormat format{22050, 2, 8}; // the primary format until it is set
+    OutputFormat outputFormat{};      // what the running output takes
+    std::vector<int32_t> mix;         // render scratch
+};
+
+// Attenuation in hundredths of a decibel to a 16.16 gain; 0 is exact unity.
+int32_t GainOf(int32_t attenuation) {
+    if (attenuation <= DSBVOLUME_MIN)
+        return 0;
+    if (attenuation >= 0)
+        return 65536;
+    return static_cast<int32_t>(std::lround(65536.0 * std::pow(10.0, attenuation / 2000.0)));
+}
+
+class BufferImpl final : public SoundBuffer {
+  public:
+    BufferImpl(std::shared_ptr<DeviceState> device, uint32_t flags, const WaveFormat& format,
+               std::shared_ptr<SampleMemory> memory)
+        : device_(std::move(device)), flags_(flags), format_(format), memory_(std::move(memory)) {
+        std::lock_guard<std::mutex> guard(gMixLock);
+        gBuffers.push_back(this);
+    }
+
+    ~BufferImpl() override {
+        std::lock_guard<std::mutex> guard(gMixLock);
+        gBuffers.erase(std::find(gBuffers.begin(), gBuffers.end(), this));
+    }
+
+    bool Primary() const { return flags_ & DSBCAPS_PRIMARYBUFFER; }
+    const std::shared_ptr<DeviceState>& Device() const { return device_; }
+
+    // Called by the device (mix lock held).
+    BufferImpl* MakeDuplicate() {
+        auto* copy = new BufferImpl(device_, flags_, format_, memory_);
+        copy->volume_ = volume_;
+        copy->pan_ = pan_;
+        copy->UpdateGains();
+        return copy;
+    }
+
+    Result GetStatus(uint32_t* status) override {
+        Result r;
+        if (FaultHit("GetStatus", &r))
+            return r;
+        if (!status)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        *status = 0;
+        if (playing_)
+            *status |= DSBSTATUS_PLAYING | (looping_ ? DSBSTATUS_LOOPING : 0);
+        if (lost_)
+            *status |= DSBSTATUS_BUFFERLOST;
+        return kOk;
+    }
+
+    Result GetFormat(WaveFormat* format) override {
+        if (!format)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (Primary()) {
+            const OutputFormat& f = device_->format;
+            uint16_t align = static_cast<uint16_t>(f.channels * f.bits / 8);
+            *format = {WAVE_FORMAT_PCM, f.channels, f.rate, f.rate * align, align, f.bits, 0};
+        } else {
+            *format = format_;
+        }
+        return kOk;
+    }
+
+    Result SetFormat(const WaveFormat* format) override;
+
+    Result Play(uint32_t flags) override;
+
+    Result Stop() override {
+        Result r;
+        if (FaultHit("Stop", &r))
+            return r;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (playing_) {
+            playing_ = false;
+            SignalStop();
+        }
+        return kOk;
+    }
+
+    Result GetCurrentPosition(uint32_t* play, uint32_t* write) override {
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (Primary())
+            return kInvalidCall;
+        uint32_t size = Size();
+        if (play)
+            *play = position_;
+        if (write) {
+            uint32_t lead = 0;
+            if (playing_ && size) {
+                // The mixer may already have taken about one block ahead.
+                uint32_t align = format_.blockAlign;
+                lead = std::min(size - align, (format_.samplesPerSec / 100 + 1) * align);
+            }
+            *write = size ? (position_ + lead) % size : 0;
+        }
+        return kOk;
+    }
+
+    Result SetCurrentPosition(uint32_t position) override {
+        Result r;
+        if (FaultHit("SetCurrentPosition", &r))
+            return r;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (Primary())
+            return kInvalidCall;
+        if (position >= Size())
+            return kInvalidParam;
+        position_ = position - position % format_.blockAlign;
+        fraction_ = 0;
+        return kOk;
+    }
+
+    Result Lock(uint32_t offset, uint32_t bytes, void** part1, uint32_t* bytes1, void** part2,
+                uint32_t* bytes2, uint32_t flags) override {
+        Result r;
+        if (FaultHit("Lock", &r))
+            return r;
+        if (!part1 || !bytes1)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (Primary())
+            return kPrioLevelNeeded;
+        if (lost_)
+            return kBufferLost;
+        uint32_t size = static_cast<uint32_t>(memory_->bytes.size());
+        if (flags & DSBLOCK_FROMWRITECURSOR) {
+            uint32_t write = position_;
+            if (playing_) {
+                uint32_t align = format_.blockAlign;
+                write = (position_ +
+                         std::min(size - align, (format_.samplesPerSec / 100 + 1) * align)) %
+                        size;
+            }
+            offset = write;
+        }
+        if (flags & DSBLOCK_ENTIREBUFFER)
+            bytes = size;
+        if (offset >= size || bytes == 0 || bytes > size)
+            return kInvalidParam;
+        uint8_t* base = memory_->bytes.data();
+        uint32_t first = std::min(bytes, size - offset);
+        *part1 = base + offset;
+        *bytes1 = first;
+        if (bytes > first && !part2)
+            return kInvalidParam;
+        if (part2)
+            *part2 = bytes > first ? base : nullptr;
+        if (bytes2)
+            *bytes2 = bytes - first;
+        return kOk;
+    }
+
+    Result Unlock(void* part1, uint32_t bytes1, void* part2, uint32_t bytes2) override {
+        Result r;
+        if (FaultHit("Unlock", &r))
+            return r;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (!Inside(part1, bytes1) || (part2 && !Inside(part2, bytes2)))
+            return kInvalidParam;
+        return kOk;
+    }
+
+    Result SetVolume(int32_t volume) override {
+        Result r;
+        if (FaultHit("SetVolume", &r))
+            return r;
+        if (!(flags_ & DSBCAPS_CTRLVOLUME) && !Primary())
+            return kUnsupported;
+        if (volume > DSBVOLUME_MAX || volume < DSBVOLUME_MIN)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        volume_ = volume;
+        UpdateGains();
+        return kOk;
+    }
+
+    Result GetVolume(int32_t* volume) override {
+        if (!volume)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        *volume = volume_;
+        return kOk;
+    }
+
+    Result SetPan(int32_t pan) override {
+        Result r;
+        if (FaultHit("SetPan", &r))
+            return r;
+        if (!(flags_ & DSBCAPS_CTRLPAN) && !Primary())
+            return kUnsupported;
+        if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        pan_ = pan;
+        UpdateGains();
+        return kOk;
+    }
+
+    Result GetPan(int32_t* pan) override {
+        if (!pan)
+            return kInvalidParam;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        *pan = pan_;
+        return kOk;
+    }
+
+    Result Restore() override {
+        Result r;
+        if (FaultHit("Restore", &r))
+            return r;
+        std::lock_guard<std::mutex> guard(gMixLock);
+        lost_ = false;
+        return kOk;
+    }
+
+    Result QueryNotify(SoundNotify** out) override;
+
+    Result SetNotifications(uint32_t count, const PositionNotify* positions) {
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (playing_)
+            return kInvalidCall;
+        if (count && !positions)
+            return kInvalidParam;
+        for (uint32_t i = 0; i < count; ++i) {
+            if (!positions[i].event)
+                return kInvalidParam;
+            if (positions[i].offset != DSBPN_OFFSETSTOP && positions[i].offset >= Size())
+                return kInvalidParam;
+        }
+        notes_.assign(positions, positions + count);
+        return kOk;
+    }
+
+    // The memory is gone with the hardware; what it held must be written again.
+    void Lose() {
+        if (Primary())
+            return;
+        lost_ = true;
+        playing_ = false;
+        uint8_t silence = format_.bitsPerSample == 8 ? 0x80 : 0;
+        std::fill(memory_->bytes.begin(), memory_->bytes.end(), silence);
+    }
+
+    bool Audible() const { return !Primary() && playing_ && !lost_; }
+
+    // Adds this buffer's next `frames` output frames into `mix` (mix lock held).
+    void MixInto(int32_t* mix, uint32_t frames, const OutputFormat& out);
+
+  private:
+    uint32_t Size() const { return static_cast<uint32_t>(memory_->bytes.size()); }
+
+    bool Inside(const void* p, uint32_t n) const {
+        const uint8_t* base = memory_->bytes.data();
+        const uint8_t* q = static_cast<const uint8_t*>(p);
+        return q >= base && q <= base + Size() && n <= static_cast<uint32_t>(base + Size() - q);
+    }
+
+    void UpdateGains() {
+        gainLeft_ = GainOf(volume_ - std::max(pan_, 0));
+        gainRight_ = GainOf(volume_ + std::min(pan_, 0));
+    }
+
+    void SignalStop() {
+        for (const PositionNotify& n : notes_)
+            if (n.offset == DSBPN_OFFSETSTOP)
+                SetEvent(n.event);
+    }
+
+    // One frame as left and right 16-bit values.
+    void ReadFrame(uint32_t frame, int32_t* left, int32_t* right) const {
+        const uint8_t* p = memory_->bytes.data() + size_t(frame) * format_.blockAlign;
+        auto sample = [&](int index) -> int32_t {
+            if (format_.bitsPerSample == 8)
+                return (int32_t(p[index]) - 128) * 256;
+            return int16_t(uint16_t(p[2 * index] | p[2 * index + 1] << 8));
+        };
+        *left = sample(0);
+        *right = format_.channels == 2 ? sample(1) : *left;
+    }
+
+    std::shared_ptr<DeviceState> device_;
+    uint32_t flags_;
+    WaveFormat format_;
+    std::shared_ptr<SampleMemory> memory_;
+    uint32_t position_ = 0; // byte offset of the current frame
+    uint32_t fraction_ = 0; // 16.16 part of the next frame already played
+    bool playing_ = false;
+    bool looping_ = false;
+    bool lost_ = false;
+    int32_t volume_ = 0;
+    int32_t pan_ = 0;
+    int32_t gainLeft_ = 65536;
+    int32_t gainRight_ = 65536;
+    std::vector<PositionNotify> notes_;
+};
+
+void BufferImpl::MixInto(int32_t* mix, uint32_t frames, const OutputFormat& out) {
+    uint32_t align = format_.blockAlign;
+    uint32_t total = Size() / align;
+    if (total == 0) {
+        playing_ = false;
+        SignalStop();
+        return;
+    }
+    uint32_t step = static_cast<uint32_t>((uint64_t(format_.samplesPerSec) << 16) / out.rate);
+    uint32_t frame = position_ / align;
+    for (uint32_t i = 0; i < frames; ++i) {
+        int32_t left, right;
+        ReadFrame(frame, &left, &right);
+        if (fraction_) {
+            uint32_t next = frame + 1 < total ? frame + 1 : (looping_ ? 0 : frame);
+            int32_t left2, right2;
+            ReadFrame(next, &left2, &right2);
+            left += int32_t((int64_t(left2 - left) * fraction_) >> 16);
+            right += int32_t((int64_t(right2 - right) * fraction_) >> 16);
+        }
+        left = int32_t((int64_t(left) * gainLeft_) >> 16);
+        right = int32_t((int64_t(right) * gainRight_) >> 16);
+        if (out.channels == 2) {
+            mix[2 * i] += left;
+            mix[2 * i + 1] += right;
+        } else {
+            mix[i] += (left + right) / 2;
+        }
+
+        fraction_ += step;
+        uint32_t advance = fraction_ >> 16;
+        fraction_ &= 0xFFFF;
+        if (!advance)
+            continue;
+        uint64_t reached = uint64_t(frame) + advance;
+        for (const PositionNotify& n : notes_) {
+            if (n.offset == DSBPN_OFFSETSTOP)
+                continue;
+            uint64_t at = n.offset / align;
+            if ((at >= frame && at < reached) || (reached > total && at < reached - total))
+                SetEvent(n.event);
+        }
+        if (reached >= total) {
+            if (!looping_) {
+                // A sound played once ends at its start, ready to play again.
+                playing_ = false;
+                position_ = 0;
+                fraction_ = 0;
+                SignalStop();
+                return;
+            }
+            reached %= total;
+        }
+        frame = static_cast<uint32_t>(reached);
+    }
+    position_ = frame * align;
+}
+
+class NotifyImpl final : public SoundNotify {
+  public:
+    explicit NotifyImpl(BufferImpl* buffer) : buffer_(buffer) { buffer_->AddRef(); }
+    ~NotifyImpl() override { buffer_->Release(); }
+
+    Result SetNotificationPositions(uint32_t count, const PositionNotify* positions) override {
+        Result r;
+        if (FaultHit("SetNotificationPositions", &r))
+            return r;
+        return buffer_->SetNotifications(count, positions);
+    }
+
+  private:
+    BufferImpl* buffer_;
+};
+
+Result BufferImpl::QueryNotify(SoundNotify** out) {
+    Result r;
+    if (FaultHit("QueryNotify", &r))
+        return r;
+    if (!out)
+        return kInvalidParam;
+    *out = nullptr;
+    if (!(flags_ & DSBCAPS_CTRLPOSITIONNOTIFY))
+        return kUnsupported;
+    *out = new NotifyImpl(this);
+    return kOk;
+}
+
+bool ValidPcm(const WaveFormat& f) {
+    return f.formatTag == WAVE_FORMAT_PCM && (f.channels == 1 || f.channels == 2) &&
+           (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= 100 &&
+           f.samplesPerSec <= 200000 && f.blockAlign == f.channels * f.bitsPerSample / 8;
+}
+
+class DeviceImpl;
+
+// The devices alive, for the buffers that start their output.
+std::mutex gDevicesLock;
+std::vector<DeviceImpl*> gDevices;
+
+class DeviceImpl final : public SoundDevice {
+  public:
+    DeviceImpl() : state_(std::make_shared<DeviceState>()) {
+        std::lock_guard<std::mutex> guard(gDevicesLock);
+        gDevices.push_back(this);
+    }
+
+    ~DeviceImpl() override {
+        {
+            std::lock_guard<std::mutex> guard(gDevicesLock);
+            gDevices.erase(std::find(gDevices.begin(), gDevices.end(), this));
+        }
+        // The output's thread ends here; buffers still held elsewhere go quiet.
+        std::lock_guard<std::mutex> guard(outputLock_);
+        delete output_;
+    }
+
+    Result SetCooperativeLevel(Window*, uint32_t level) override {
+        Result r;
+        if (FaultHit("SetCooperativeLevel", &r))
+            return r;
+        if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY)
+            return kInvalidParam;
+        level_ = level;
+        return kOk;
+    }
+
+    Result CreateSoundBuffer(const BufferDesc* desc, SoundBuffer** out) override {
+        Result r;
+        if (FaultHit("CreateSoundBuffer", &r))
+            return r;
+        if (!desc || !out)
+            return kInvalidParam;
+        *out = nullptr;
+        if (desc->flags & DSBCAPS_PRIMARYBUFFER) {
+            if (desc->format || desc->bufferBytes)
+                return kInvalidParam;
+            *out =
+                new BufferImpl(state_, desc->flags, WaveFormat{}, std::make_shared<SampleMemory>());
+            return kOk;
+        }
+        if (!desc->format)
+            return kInvalidParam;
+        if (!ValidPcm(*desc->format))
+            return kBadFormat;
+        if (desc->bufferBytes < 4 || desc->bufferBytes > 0x0FFFFFFF)
+            return kInvalidParam;
+        auto memory = std::make_shared<SampleMemory>();
+        try {
+            memory->bytes.assign(desc->bufferBytes, desc->format->bitsPerSample == 8 ? 0x80 : 0);
+        } catch (const std::bad_alloc&) {
+            return kOutOfMemory;
+        }
+        *out = new BufferImpl(state_, desc->flags, *desc->format, std::move(memory));
+        return kOk;
+    }
+
+    Result DuplicateSoundBuffer(SoundBuffer* original, SoundBuffer** out) override {
+        Result r;
+        if (FaultHit("DuplicateSoundBuffer", &r))
+            return r;
+        if (!original || !out)
+            return kInvalidParam;
+        *out = nullptr;
+        auto* source = static_cast<BufferImpl*>(original);
+        if (source->Primary())
+            return kInvalidCall;
+        *out = source->MakeDuplicate();
+        return kOk;
+    }
+
+    uint32_t Level() const { return level_; }
+
+    // The output starts with the first buffer that plays, in the primary
+    // format of that moment; a new primary format restarts it.
+    void StartOutput(bool restart);
+    bool OutputRunning() {
+        std::lock_guard<std::mutex> guard(outputLock_);
+        return output_ != nullptr;
+    }
+
+    static void Render(void* context, uint8_t* out, uint32_t frames);
+
+    std::shared_ptr<DeviceState> state_;
+
+  private:
+    SoundOutput* output_ = nullptr;
+    std::mutex outputLock_;
+    uint32_t level_ = DSSCL_NORMAL;
+};
+
+DeviceImpl* DeviceOf(const std::shared_ptr<DeviceState>& state) {
+    for (DeviceImpl* d : gDevices)
+        if (d->state_ == state)
+            return d;
+    return nullptr;
+}
+
+void DeviceImpl::Render(void* context, uint8_t* out, uint32_t frames) {
+    auto* state = static_cast<DeviceState*>(context);
+    std::lock_guard<std::mutex> guard(gMixLock);
+    const OutputFormat f = state->outputFormat;
+    state->mix.assign(size_t(frames) * f.channels, 0);
+    for (BufferImpl* b : gBuffers)
+        if (b->Device().get() == state && b->Audible())
+            b->MixInto(state->mix.data(), frames, f);
+    for (size_t i = 0; i < state->mix.size(); ++i) {
+        int32_t v = std::clamp(state->mix[i], -32768, 32767);
+        if (f.bits == 8) {
+            out[i] = static_cast<uint8_t>((v >> 8) + 128);
+        } else {
+            out[2 * i] = static_cast<uint8_t>(v & 0xFF);
+            out[2 * i + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+        }
+    }
+}
+
+void DeviceImpl::StartOutput(bool restart) {
+    std::lock_guard<std::mutex> guard(outputLock_);
+    if (output_ && !restart)
+        return;
+    delete output_;
+    output_ = nullptr;
+    OutputFormat format;
+    {
+        std::lock_guard<std::mutex> mix(gMixLock);
+        format = state_->format;
+        state_->outputFormat = format;
+    }
+    const char* audio = std::getenv("VRASK_AUDIO");
+    std::string choice = audio ? audio : "";
+    if (choice.rfind("wav:", 0) == 0) {
+        output_ = OpenWavSoundOutput(choice.c_str() + 4, format, Render, state_.get());
+        if (!output_)
+            DebugPrintf("Sound: cannot write \"%s\", no sound output\n", choice.c_str() + 4);
+    } else if (choice.empty() && !IsHeadless()) {
+        output_ = OpenSdlSoundOutput(format, Render, state_.get());
+        if (!output_)
+            OutputDebugString("Sound: no audio device available, playing without output\n");
+    } else if (!choice.empty() && choice != "null") {
+        DebugPrintf("Sound: unknown VRASK_AUDIO \"%s\", no sound output\n", choice.c_str());
+    }
+    // Without an output the buffers still play in time, so positions move
+    // and notifications come.
+    if (!output_)
+        output_ = OpenNullSoundOutput(format, Render, state_.get());
+}
+
+Result BufferImpl::SetFormat(const WaveFormat* format) {
+    Result r;
+    if (FaultHit("SetFormat", &r))
+        return r;
+    if (!Primary())
+        return kInvalidCall;
+    if (!format || !ValidPcm(*format))
+        return kBadFormat;
+    DeviceImpl* device;
+    {
+        std::lock_guard<std::mutex> guard(gDevicesLock);
+        device = DeviceOf(device_);
+    }
+    if (!device)
+        return kUninitialized;
+    if (device->Level() < DSSCL_PRIORITY)
+        return kPrioLevelNeeded;
+    bool changed;
+    {
+        std::lock_guard<std::mutex> guard(gMixLock);
+        OutputFormat next{format->samplesPerSec, format->channels, format->bitsPerSample};
+        OutputFormat& now = device_->format;
+        changed = next.rate != now.rate || next.channels != now.channels || next.bits != now.bits;
+        now = next;
+    }
+    if (changed && device->OutputRunning())
+        device->StartOutput(true);
+    return kOk;
+}
+
+Result BufferImpl::Play(uint32_t flags) {
+    Result r;
+    if (FaultHit("Play", &r))
+        return r;
+    {
+        std::lock_guard<std::mutex> guard(gMixLock);
+        if (lost_)
+            return kBufferLost;
+        if (Primary() && !(flags & DSBPLAY_LOOPING))
+            return kInvalidParam;
+        if (!Primary() && Size() / format_.blockAlign == 0)
+            return kInvalidCall;
+        playing_ = true;
+        looping_ = flags & DSBPLAY_LOOPING;
+    }
+    DeviceImpl* device;
+    {
+        std::lock_guard<std::mutex> guard(gDevicesLock);
+        device = DeviceOf(device_);
+    }
+    if (device)
+        device->StartOutput(false);
+    return kOk;
+}
+
+} // namespace
+
+Result CreateSoundDevice(SoundDevice** out) {
+    if (!out)
+        return kInvalidParam;
+    *out = nullptr;
+    Result r;
+    if (FaultHit("CreateSoundDevice", &r))
+        return r;
+    *out = new DeviceImpl;
+    return kOk;
+}
+
+void LoseSoundBuffers() {
+    std::lock_guard<std::mutex> guard(gMixLock);
+    for (BufferImpl* b : gBuffers)
+        b->Lose();
+}
+
+} // namespace platform

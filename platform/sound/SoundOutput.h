@@ -1,0 +1,35 @@
+// What an output needs from the mixer, and the outputs each backend offers.
+// Internal to platform/.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+struct OutputFormat {
+    uint32_t rate;
+    uint16_t channels; // 1 or 2
+    uint16_t bits;     // 8 (unsigned) or 16 (signed)
+};
+
+// Fills `frames` frames of the output format at `out`.
+using RenderFn = void (*)(void* context, uint8_t* out, uint32_t frames);
+
+// An output calls its render function from a thread of its own, at the pace
+// the output takes samples, until it is deleted.
+class SoundOutput {
+  public:
+    virtual ~SoundOutput() = default;
+    virtual const char* Name() const = 0;
+};
+
+// The audio device; null when there is none.
+SoundOutput* OpenSdlSoundOutput(const OutputFormat& format, RenderFn render, void* context);
+// Paced by the real clock; the samples are discarded.
+SoundOutput* OpenNullSoundOutput(const OutputFormat& format, RenderFn render, void* context);
+// Paced like the null output; the samples go to a WAV file whose header is
+// completed when the output is deleted. Null when the file cannot be made.
+SoundOutput* OpenWavSoundOutput(const char* path, const OutputFormat& format, RenderFn render,
+                                void* context);
+
+} // namespace platform
