@@ -33,16 +33,18 @@ int ParseAnswer(const std::string& text) {
     return std::atoi(text.c_str());
 }
 
-// The answer a box gets when nobody is there to press a button: its first.
+// The answer a box gets when nobody is there to press a button: the one that
+// backs out, so an unattended run never loops on a question.
 int DefaultAnswer(uint32_t style) {
     switch (style & 0xF) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
     case MB_ABORTRETRYIGNORE:
         return IDABORT;
-    case MB_YESNOCANCEL:
     case MB_YESNO:
-        return IDYES;
-    case MB_RETRYCANCEL:
-        return IDRETRY;
+        return IDNO;
     default:
         return IDOK;
     }

@@ -70,8 +70,10 @@ TEST(WindowTest, BoxesAreLoggedAndAnsweredInTurn) {
                    "[/msgbox]\n[msgbox] answer=retry\n");
     EXPECT_EQ(Box(platform::MB_RETRYCANCEL, &log), platform::IDCANCEL);
     EXPECT_EQ(Box(platform::MB_YESNO, &log), platform::IDNO);
-    // Past the list, a box gets its first button.
-    EXPECT_EQ(Box(platform::MB_YESNO, &log), platform::IDYES);
+    // Past the list, a box gets the button that backs out.
+    EXPECT_EQ(Box(platform::MB_YESNO, &log), platform::IDNO);
+    EXPECT_EQ(Box(platform::MB_RETRYCANCEL, &log), platform::IDCANCEL);
+    EXPECT_EQ(Box(platform::MB_ABORTRETRYIGNORE, &log), platform::IDABORT);
     EXPECT_EQ(Box(platform::MB_OK | platform::MB_TOPMOST, &log), platform::IDOK);
     EXPECT_NE(log.find("style=0x00040000"), std::string::npos);
 }

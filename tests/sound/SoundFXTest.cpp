@@ -58,7 +58,7 @@ std::vector<uint8_t> Contents(SoundBuffer* b, uint32_t bytes) {
 }
 
 TEST(SoundFXInit, BusyDeviceAsksRetryOrCancelAndSetsUpTheMixer) {
-    setenv("VRASK_MSGBOX", "retry,cancel", 1);
+    setenv("VRASK_MSGBOX", "retry,cancel,retry", 1);
     unsetenv("VRASK_AUDIO"); // the backend's own output
     ErrorInfo record{};
     ASSERT_TRUE(SetFaults("CreateSoundDevice=allocated@1,CreateSoundDevice=allocated@2"));
