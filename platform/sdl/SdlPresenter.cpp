@@ -47,6 +47,7 @@ void ToggleFullScreen() {
     SDL_SetWindowFullscreen(gState.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (full)
         SDL_SetWindowSize(gState.window, gState.modeWidth, gState.modeHeight);
+    DebugPrintf("Display: %s\n", full ? "windowed" : "full screen");
     Draw();
 }
 

@@ -42,4 +42,26 @@ expect 538 440 "srgb(0,0,0)"       # just left of the frame
 expect 640 514 "srgb(0,0,0)"       # just below it
 expect 640 10 "srgb(0,0,0)"        # letterbox band
 [ -f Tolwick000.bmp ] || { echo "no screenshot of the primary surface"; fail=1; }
+
+# Windowed: the mode's own size, centred by the server; Alt+Enter switches
+# to full screen (without a window manager the server keeps the window's
+# size, so only the switch itself is checked).
+VRASK_BACKEND=sdl VRASK_WINDOWED=1 VRASK_DEBUG_LOG=windowed.log "$driver" 4 >driver2.log 2>&1 &
+game=$!
+for _ in $(seq 100); do grep -q "shown" driver2.log 2>/dev/null && break; sleep 0.1; done
+sleep 1
+import -window root shot2.png || exit 1
+if command -v xdotool >/dev/null; then
+    window=$(xdotool search --name "Korvid Vrask Engine" | head -1)
+    xdotool key --window "$window" alt+Return
+fi
+wait $game || { cat driver2.log; exit 1; }
+cp shot2.png shot.png
+expect 600 472 "srgb(255,0,0)"     # window at (320,272): frame point (280,200)
+expect 689 511 "srgb(255,255,255)" # the frame's bottom-right corner
+expect 690 511 "srgb(0,0,0)"
+if command -v xdotool >/dev/null && ! grep -q "Display: full screen" windowed.log; then
+    echo "Alt+Enter did not switch to full screen"
+    fail=1
+fi
 exit $fail
