@@ -302,12 +302,17 @@ Result SoftSurface::BltFast(int32_t x, int32_t y, Surface* source, const Rect* s
             scratch = pixels_;
             sv.top = scratch.data();
         }
-        for (int row = 0; row < h; ++row)
-            for (int col = 0; col < w; ++col) {
-                uint32_t p = RawPixel(sv, s.left + col, s.top + row);
+        int bytes = bits_ / 8;
+        for (int row = 0; row < h; ++row) {
+            const uint8_t* from = sv.top + (s.top + row) * sv.step + s.left * bytes;
+            uint8_t* to = dv.top + (d.top + row) * dv.step + d.left * bytes;
+            for (int col = 0; col < w; ++col, from += bytes, to += bytes) {
+                uint32_t p = 0;
+                std::memcpy(&p, from, size_t(bytes));
                 if (!KeyHides(src->key_, p))
-                    PutRaw(dv, d.left + col, d.top + row, p);
+                    std::memcpy(to, &p, size_t(bytes));
             }
+        }
     }
     ShowIfVisible();
     return kOk;
