@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     windowClass.className = "Vrask Engine";
     platform::RegisterClass(&windowClass);
     gMainWindow = platform::CreateWindow(
-        0, "Vrask Engine", "Korvid Vrask Engine", platform::WS_POPUP | platform::WS_VISIBLE, 0,
-        0, platform::GetSystemMetrics(platform::SM_CXSCREEN),
+        0, "Vrask Engine", "Korvid Vrask Engine", platform::WS_POPUP | platform::WS_VISIBLE, 0, 0,
+        platform::GetSystemMetrics(platform::SM_CXSCREEN),
         platform::GetSystemMetrics(platform::SM_CYMAXIMIZED), nullptr, nullptr);
     if (!gMainWindow)
         return Fail("no window");
