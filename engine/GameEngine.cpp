@@ -281,6 +281,12 @@ void GameShutdown() {
     CDAudioCleanup();
     SoundFXCleanup();
     LoadScreenCleanup();
+    // The surfaces go with the display object that made them.
+    if (gDisplay.primary) {
+        gDisplay.primary->Release();
+        gDisplay.primary = nullptr;
+        gDisplay.back = nullptr;
+    }
     if (gDisplay.display) {
         gDisplay.display->Release();
         gDisplay.display = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/core/Backend.h"
 #include "platform/sdl/SdlHooks.h"
+#include "platform/sdl/SdlPresenter.h"
 
 #include <mutex>
 #include <vector>
@@ -109,12 +110,13 @@ class SdlBackend final : public BackendImpl {
             return false;
         }
         gWindow = window_;
-        Clear();
+        SdlPresenterWindowOpened(window_);
         return true;
     }
 
     void CloseWindow() override {
         if (window_) {
+            SdlPresenterWindowClosing();
             SDL_DestroyWindow(window_);
             window_ = nullptr;
             gWindow = nullptr;
@@ -134,8 +136,6 @@ class SdlBackend final : public BackendImpl {
                 hook(event);
             if (event.type == SDL_QUIT)
                 closeRequested = true;
-            else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
-                Clear();
         }
         return closeRequested;
     }
@@ -165,14 +165,6 @@ class SdlBackend final : public BackendImpl {
     }
 
   private:
-    // Until something is presented the window shows black.
-    void Clear() {
-        if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
-            SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-            SDL_UpdateWindowSurface(window_);
-        }
-    }
-
     SDL_Window* window_ = nullptr;
 };
 
