@@ -42,8 +42,9 @@ int MainMenuInit() {
     gMainMenuPage = gPage;
     std::memset(&gPage, 0, sizeof(gPage));
     if (gDisplay.primary) {
-        gDisplay.primary->Release();
+        gDisplay.primary->Release(); // the back buffer goes with its chain
         gDisplay.primary = nullptr;
+        gDisplay.back = nullptr;
     }
     return 1;
 }
