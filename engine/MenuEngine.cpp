@@ -7,6 +7,7 @@
 #include "platform/Display.h"
 #include "platform/Modules.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -49,17 +50,130 @@ int MainMenuInit() {
     return 1;
 }
 
-// Preparing the page's surfaces, brains and plug-in needs the display; the
-// first step asks for it and fails while there is none.
-int MenuInit(int32_t) {
+namespace {
+
+// Menu sprites' brains live under "\game\data\", from the root; where the
+// game is installed elsewhere they are taken from its own data folder.
+platform::Module* LoadMenuBrain(const char* brainFile) {
+    char path[12 + sizeof(Sprite::brainFile)];
+    std::snprintf(path, sizeof(path), "\\game\\data\\%s", brainFile);
+    if (platform::Module* module = platform::ModuleLoad(path))
+        return module;
+    std::snprintf(path, sizeof(path), "data\\%s", brainFile);
+    return platform::ModuleLoad(path);
+}
+
+// Loads a menu sprite's sheet and brain; every brain takes the six-argument
+// form, the player's too.
+bool PrepareMenuSprite(Sprite* sprite, int32_t isMainMenu) {
+    if (!LoadSprite(sprite, isMainMenu))
+        return false;
+    if (!sprite->brainFile[0]) {
+        sprite->brainModule = nullptr;
+        sprite->think = nullptr;
+        return true;
+    }
+    platform::Module* module = LoadMenuBrain(sprite->brainFile);
+    if (!module) {
+        MenuError("MenuInit()", "Unable to load brain DLL!");
+        return false;
+    }
+    auto init = reinterpret_cast<BrainInitializeFn>(platform::ModuleSymbol(module, "Initialize"));
+    if (!init) {
+        MenuError("MenuInit()", "Unable to get brain Initialization function!");
+        platform::ModuleUnload(module);
+        return false;
+    }
+    if (!init(gPage.layers.ptr, sprite, &gFrameControl, gPage.screenWidth, gPage.screenHeight,
+              &gErrorInfo)) {
+        platform::ModuleUnload(module);
+        return false;
+    }
+    sprite->think = reinterpret_cast<BrainThinkFn>(platform::ModuleSymbol(module, "Think"));
+    sprite->labotamize =
+        reinterpret_cast<BrainLabotamizeFn>(platform::ModuleSymbol(module, "Labotamize"));
+    if (!sprite->think || !sprite->labotamize) {
+        MenuError("MenuInit()",
+                  sprite->think ? "Labotomy function failed!" : "Unable to get brain AI function!");
+        platform::ModuleUnload(module);
+        sprite->think = nullptr;
+        sprite->labotamize = nullptr;
+        return false;
+    }
+    sprite->brainModule = module;
+    return true;
+}
+
+bool PreparePageSurface(MenuPage* page, int32_t isMainMenu) {
+    platform::SurfaceDesc desc{};
+    desc.size = sizeof(desc);
+    desc.flags = platform::DDSD_CAPS | platform::DDSD_WIDTH | platform::DDSD_HEIGHT;
+    desc.caps =
+        platform::DDSCAPS_OFFSCREENPLAIN | (isMainMenu == 1 ? platform::DDSCAPS_SYSTEMMEMORY : 0);
+    desc.width = gPage.screenWidth;
+    desc.height = gPage.screenHeight;
+    platform::Surface* surface = nullptr;
+    if (gDisplay.display->CreateSurface(&desc, &surface, nullptr) != platform::kOk) {
+        MenuError("MenuInit()", "Unable to create off-screen sysmem surface!");
+        return false;
+    }
+    page->surface = surface;
+    char path[5 + sizeof(page->name2)];
+    std::snprintf(path, sizeof(path), "data\\%s", page->name2);
+    ReLoadBitmap(surface, path); // a page without its picture still runs
+    return true;
+}
+
+bool LoadMenuPlugin() {
+    if (!gPage.menuModuleName[0]) {
+        MenuError("MenuInit()", "Unable to load menu dll: no dll specified!");
+        return false;
+    }
+    char path[5 + sizeof(gPage.menuModuleName)];
+    std::snprintf(path, sizeof(path), "data\\%s", gPage.menuModuleName);
+    platform::Module* module = platform::ModuleLoad(path);
+    if (!module) {
+        FillError2(&gErrorInfo, kErrorFatal, "MenuEngine", "MenuInit()", "Unable to load menu DLL!",
+                   platform::ModuleLastError());
+        return false;
+    }
+    static const char* const kMissing[] = {"Unable to get MenuInit function pointer!",
+                                           "Unable to get MenuEngine function pointer!",
+                                           "Unable to get MenuCleanup function pointer!"};
+    void* entries[3] = {platform::ModuleSymbol(module, "MenuInit"),
+                        platform::ModuleSymbol(module, "MenuEngine"),
+                        platform::ModuleSymbol(module, "MenuCleanup")};
+    for (int i = 0; i < 3; ++i) {
+        if (!entries[i]) {
+            MenuError("MenuInit()", kMissing[i]);
+            platform::ModuleUnload(module);
+            return false;
+        }
+    }
+    gPage.menuModule = module;
+    gPage.menuInit = reinterpret_cast<MenuInitFn>(entries[0]);
+    gPage.menuEngine = reinterpret_cast<MenuEngineFn>(entries[1]);
+    gPage.menuCleanup = reinterpret_cast<MenuCleanupFn>(entries[2]);
+    return true;
+}
+
+} // namespace
+
+int MenuInit(int32_t isMainMenu) {
     if (!GetDXSurfaces(static_cast<int32_t>(gPage.screenWidth),
                        static_cast<int32_t>(gPage.screenHeight),
                        static_cast<int32_t>(gPage.colourDepth))) {
         MenuError("MenuInit()", "Unable to get surfaces!");
         return 0;
     }
-    MenuError("MenuInit()", "Unable to create off-screen sysmem surface!");
-    return 0;
+    for (MenuPage* page = gPage.menuPages.ptr; page; page = page->next.ptr)
+        for (Sprite* sprite = page->sprites.ptr; sprite; sprite = sprite->next.ptr)
+            if (!PrepareMenuSprite(sprite, isMainMenu))
+                return 0;
+    for (MenuPage* page = gPage.menuPages.ptr; page; page = page->next.ptr)
+        if (!PreparePageSurface(page, isMainMenu))
+            return 0;
+    return LoadMenuPlugin() ? 1 : 0;
 }
 
 void MenuPageCleanup() {

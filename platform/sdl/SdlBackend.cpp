@@ -111,6 +111,7 @@ class SdlBackend final : public BackendImpl {
         }
         gWindow = window_;
         SdlPresenterWindowOpened(window_);
+        TakeFocus();
         return true;
     }
 
@@ -165,6 +166,21 @@ class SdlBackend final : public BackendImpl {
     }
 
   private:
+    // A new window comes up in front, as the game expects of its own: its
+    // devices are acquired for the foreground right after. Without a window
+    // manager (a bare X server) nobody else would give it the focus.
+    void TakeFocus() {
+        SDL_RaiseWindow(window_);
+        SDL_SetWindowInputFocus(window_);
+        uint32_t start = SDL_GetTicks();
+        while (!HasFocus() && SDL_GetTicks() - start < 1000) {
+            Pump();
+            SDL_Delay(5);
+        }
+        if (!HasFocus())
+            DebugPrintf("Platform: the window did not get the focus\n");
+    }
+
     SDL_Window* window_ = nullptr;
 };
 
