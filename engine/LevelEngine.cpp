@@ -311,6 +311,8 @@ int LevelEngine() {
 // its own mode.
 void LevelTeardown() {
     FreeLevel();
+    gPlayerSprite = nullptr;
+    gMainLayer = nullptr;
     if (gDisplay.primary) {
         gDisplay.primary->Release();
         gDisplay.primary = nullptr;

@@ -200,6 +200,7 @@ struct MenuVisit {
     bool musicPlaying;
     uint32_t musicPaused;
     int32_t volume;
+    uint8_t previousButtons[2][2];
 };
 std::vector<MenuVisit> gVisits;
 uint32_t gMenuRequest; // 1 jump, 2 quit, 3 fail
@@ -217,6 +218,10 @@ int32_t TestMenu() {
             b->GetStatus(&status) == platform::kOk && (status & platform::DSBSTATUS_PLAYING);
         b->GetVolume(&v.volume);
     }
+    for (int b = 0; b < 2; ++b) {
+        v.previousButtons[0][b] = gInputState.joystick1.previous.buttons[b];
+        v.previousButtons[1][b] = gInputState.joystick2.previous.buttons[b];
+    }
     gVisits.push_back(v);
     gMenuControl.cleared = 7;
     if (gMenuRequest == 1)
@@ -229,7 +234,8 @@ int32_t TestMenu() {
 TEST_F(LevelLoopTest, EscapeCallsTheMainMenuAndTheFrameGoesOn) {
     gVisits.clear();
     gMenuRequest = 0;
-    Start(CraftedLevel(Hero(5)), "1 down ESCAPE\n2 up ESCAPE\n3 down ESCAPE\n");
+    Start(CraftedLevel(Hero(5)), "joysticks 1\n1 down ESCAPE\n1 button 0 1 down\n"
+                                 "2 up ESCAPE\n3 down ESCAPE\n");
     gMainMenuPage.menuEngine = TestMenu;
     gMenuControl.cleared = 5;
     BrainLog().clear();
@@ -240,7 +246,17 @@ TEST_F(LevelLoopTest, EscapeCallsTheMainMenuAndTheFrameGoesOn) {
     EXPECT_EQ(gVisits[0].escapeBefore & 0x80, 0x80u); // the key is already seen
     EXPECT_EQ(gVisits[0].thinksBefore, 1u);           // before the second frame's Think
     EXPECT_EQ(gVisits[1].thinksBefore, 3u);
+    // The first joystick's fire buttons count as held before, in both slots.
+    EXPECT_EQ(gVisits[0].previousButtons[0][0], 0);
+    EXPECT_EQ(gVisits[0].previousButtons[0][1], 0x80);
+    EXPECT_EQ(gVisits[0].previousButtons[1][1], 0x80);
     EXPECT_EQ(BrainLog().size(), 5u);
+
+    // Torn down, the level cannot run again.
+    LevelTeardown();
+    EXPECT_EQ(gPlayerSprite, nullptr);
+    EXPECT_EQ(LevelEngine(), 0);
+    EXPECT_EQ(Message(), "Unable to run level: it was not set up!");
 }
 
 TEST_F(LevelLoopTest, MenuRequestsEndTheLevelAfterTheFrame) {

@@ -125,6 +125,9 @@ int main(int argc, char** argv) {
     if (!LevelEngine())
         return Fail("LevelEngine");
     TakeScreenshot(); // the last frame, as the primary surface holds it
+#if defined(__SANITIZE_ADDRESS__)
+    std::printf("sanitized build\n"); // too slow for the frame rate to mean anything
+#endif
     std::printf("level done\n");
     std::fflush(stdout);
     for (int i = 0; i < seconds * 50; ++i) {

