@@ -202,7 +202,8 @@ int LevelInit() {
         MoveSprites(layer, &layer->players, [](Sprite* s) { return s->isPlayer == 1; });
         MoveSprites(layer, &layer->platforms, [](Sprite* s) { return s->isPlatform == 1; });
     }
-    if (!playerInit || !gPlayerSprite) { // ruled out by CheckPlayable
+    if (!playerInit || !gPlayerSprite || !gMainLayer) {
+        // The check above rules this out; it stays so no path calls a null entry.
         InitError("Unable to start level: it needs exactly one player sprite with a brain!");
         return 0;
     }

@@ -5,6 +5,8 @@
 #include "platform/Window.h"
 #include "platform/display/DisplayImpl.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform::display {
@@ -371,6 +373,24 @@ Result SoftSurface::Blt(const Rect* destRect, Surface* source, const Rect* srcRe
     return kOk;
 }
 
+namespace {
+// With VRASK_TRACE_FLIPS=1 every flip writes the real time it was shown to
+// the debug log, so frame intervals can be measured from outside.
+void TraceFlip() {
+    static const bool trace = [] {
+        const char* v = std::getenv("VRASK_TRACE_FLIPS");
+        return v && std::strcmp(v, "1") == 0;
+    }();
+    if (!trace)
+        return;
+    using namespace std::chrono;
+    static const auto start = steady_clock::now();
+    DebugPrintf(
+        "Flip %lld us\n",
+        static_cast<long long>(duration_cast<microseconds>(steady_clock::now() - start).count()));
+}
+} // namespace
+
 Result SoftSurface::Flip(Surface*, uint32_t flags) {
     Result result;
     if (Injected("Flip", flags & DDFLIP_WAIT, this, &result))
@@ -386,6 +406,7 @@ Result SoftSurface::Flip(Surface*, uint32_t flags) {
         back_[i]->pixels_.swap(back_[i + 1]->pixels_);
     ShowIfVisible();
     PumpEvents();
+    TraceFlip();
     return kOk;
 }
 

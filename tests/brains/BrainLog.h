@@ -2,7 +2,10 @@
 // that loads them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 std::vector<std::string>& BrainLog();
+// FrameControl.buttons as each Think saw it.
+std::vector<uint32_t>& ButtonLog();

@@ -4,6 +4,10 @@
 //   spriteParam2: request bits written every Think.
 //   spriteParam3: Think number at which the level is ended (0 = never).
 //   spriteParam4: pixels the first instance moves right every Think.
+//   spriteParam5: Think number that fails (0 = none).
+//   spriteParam6: Think number at which the first instance dies (0 = never).
+//   spriteParam7: Thinks that write the spriteParam2 requests (0 = all).
+// Initialize makes every instance alive; each Think records the buttons.
 // PLAYER_BRAIN builds the player's seven-argument Initialize; NO_INITIALIZE,
 // NO_THINK or NO_LABOTAMIZE leave that export out.
 #include "brains/BrainLog.h"
@@ -16,6 +20,7 @@
 namespace {
 Sprite* gSprite;
 FrameControl* gControl;
+ErrorInfo* gError;
 std::string gName;
 int gThinks;
 
@@ -32,9 +37,12 @@ int gThinks;
                            const std::string& what) {
     gSprite = sprite;
     gControl = control;
+    gError = error;
     gName = sprite->name;
     gThinks = 0;
     BrainLog().push_back(what);
+    for (SpriteInstance* i = sprite->instances.ptr; i; i = i->next.ptr)
+        i->alive = 1;
     if (sprite->spriteParam1 == 1) {
         FillError(error, kErrorFatal, "TestBrain", "Initialize() of test", "Test brain refused!");
         return 0;
@@ -61,8 +69,17 @@ EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl* control, u
 EXPORT int32_t Think() {
     ++gThinks;
     BrainLog().push_back("Think:" + gName);
-    if (gSprite->spriteParam2)
+    ButtonLog().push_back(gControl->buttons);
+    if (gSprite->spriteParam5 && gThinks == static_cast<int>(gSprite->spriteParam5)) {
+        FillError(gError, kErrorFatal, "TestBrain", "Think()", "Test brain gave up!");
+        return 0;
+    }
+    if (gSprite->spriteParam2 &&
+        (gSprite->spriteParam7 == 0 || gThinks <= static_cast<int>(gSprite->spriteParam7)))
         gControl->requests |= gSprite->spriteParam2;
+    if (gSprite->spriteParam6 && gThinks == static_cast<int>(gSprite->spriteParam6))
+        if (SpriteInstance* i = gSprite->instances.ptr)
+            i->alive = 0;
     if (gSprite->spriteParam3 && gThinks == static_cast<int>(gSprite->spriteParam3))
         gControl->requests |= kRequestEndLevel;
     if (SpriteInstance* i = gSprite->instances.ptr)
