@@ -135,6 +135,23 @@ TEST_F(CDAudio, ANewTrackCancelsThePendingTimerOfTheOldOne) {
     EXPECT_EQ(gState.timer, timer);
 }
 
+// The timer must be gone with its event, or its callback sets a freed one.
+TEST_F(CDAudio, CleanupWithAPendingTimerLeavesNothingToFire) {
+    ASSERT_TRUE(cdtest::LongTrack("data/cdaudio/track02.wav", 30000));
+    ASSERT_EQ(Init(), 1) << Message();
+    ASSERT_EQ(CDAudioPlay(2), 1) << Message();
+    ASSERT_NE(gState.timer, 0u);
+    ASSERT_EQ(CDAudioCleanup(), 1) << Message();
+    open_ = false;
+    EXPECT_EQ(gState.timer, 0u);
+    EXPECT_EQ(gState.timerEvent, nullptr);
+    Sleep(60000);
+    // Once more, and the library starts clean.
+    ASSERT_EQ(Init(), 1) << Message();
+    EXPECT_EQ(CDAudioRefresh(), 1);
+    EXPECT_EQ(gState.timer, 0u);
+}
+
 TEST_F(CDAudio, VolumeGoesToTheCompactDiscLineScaledBy655) {
     ASSERT_EQ(Init(), 1) << Message();
     EXPECT_EQ(CDAudioMixerAvailable(), 1);
