@@ -5,7 +5,6 @@
 #include "platform/Clock.h"
 #include "platform/Faults.h"
 #include "platform/Mci.h"
-#include "support/ScratchDir.h"
 #include "tests/cdaudio/CdTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +34,7 @@ class CDAudio : public testing::Test {
     }
     std::string Message() const { return record_.message; }
 
-    ScratchDir dir_;
+    cdtest::Scratch dir_;
     ErrorInfo record_{};
     bool open_ = false;
 };

@@ -5,7 +5,6 @@
 #include "platform/Faults.h"
 #include "platform/Mci.h"
 #include "platform/Timer.h"
-#include "support/ScratchDir.h"
 #include "tests/cdaudio/CdTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +44,7 @@ void SetFormat(MCIDEVICEID id, uint32_t format) {
 }
 
 TEST(CdDevice, TracksAreFoundWithoutRegardToCaseAndMeasuredInEitherFormat) {
-    ScratchDir dir;
+    cdtest::Scratch dir;
     ASSERT_TRUE(cdtest::LongTrack("Data/CDAUDIO/TRACK02.WAV", 61500));
     ASSERT_TRUE(cdtest::LongTrack("Data/CDAUDIO/Track03.wav", 2000));
     ASSERT_TRUE(cdtest::Write("Data/CDAUDIO/track04.txt", {1, 2, 3}));
@@ -73,7 +72,7 @@ TEST(CdDevice, TracksAreFoundWithoutRegardToCaseAndMeasuredInEitherFormat) {
 }
 
 TEST(CdDevice, WithoutTracksItOpensAsADriveWithoutADisc) {
-    ScratchDir dir;
+    cdtest::Scratch dir;
     MCIDEVICEID id = OpenCd();
     EXPECT_EQ(Status(id, MCI_STATUS_MEDIA_PRESENT), 0u);
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), MCI_MODE_NOT_READY);
@@ -110,7 +109,7 @@ TEST(CdDevice, WithoutTracksItOpensAsADriveWithoutADisc) {
 // Playback reaches the sound output: a track plays on into the next, the
 // compact-disc line's volume scales it, and FLAC decodes like WAV.
 TEST(CdDevice, PlaysOnIntoTheNextTrackThroughTheMixerAtTheLinesVolume) {
-    ScratchDir dir;
+    cdtest::Scratch dir;
     ASSERT_TRUE(cdtest::LevelTrack("data/cdaudio/track01.wav", 300, 6000));
     ASSERT_TRUE(cdtest::LevelTrack("data/cdaudio/track02.wav", 300, -9000));
     bool flac = cdtest::HaveSox() && cdtest::LevelTrack("plain03.wav", 300, 20000) &&
@@ -140,8 +139,9 @@ TEST(CdDevice, PlaysOnIntoTheNextTrackThroughTheMixerAtTheLinesVolume) {
     play.from = MCI_MAKE_TMSF(1, 0, 0, 0);
     ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_FROM, &play), 0u);
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), MCI_MODE_PLAY);
-    std::this_thread::sleep_for(std::chrono::milliseconds(450));
-    // The second track at half volume.
+    // The second track at half volume, from when it is heard.
+    for (int i = 0; i < 400 && Status(id, MCI_STATUS_CURRENT_TRACK) != 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_EQ(mixerSetControlDetails(mixer, &details, 0), MMSYSERR_NOERROR);
     for (int i = 0; i < 300 && Status(id, MCI_STATUS_MODE) == MCI_MODE_PLAY; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -6,7 +6,6 @@
 #include "cdaudio/CDAudio.h"
 #include "platform/Platform.h"
 #include "soundfx/SoundFX.h"
-#include "support/ScratchDir.h"
 #include "tests/cdaudio/CdTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +17,7 @@ TEST(CdSdl, ATrackPlaysPausesByVolumeAndLoopsOnTheAudioDevice) {
     setenv("VRASK_CLOCK", "real", 1);
     setenv("VRASK_BACKEND", "sdl", 1);
     unsetenv("VRASK_AUDIO");
-    ScratchDir dir;
+    cdtest::Scratch dir;
     std::string disk = (dir.Path() / "disk.raw").string();
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", disk.c_str(), 1);
@@ -37,13 +36,13 @@ TEST(CdSdl, ATrackPlaysPausesByVolumeAndLoopsOnTheAudioDevice) {
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - start)
                       .count();
-        if (ms > 1700)
+        if (ms > 2500)
             break;
-        if (ms > 150 && !paused) {
+        if (ms > 600 && !paused) {
             ASSERT_EQ(CDAudioSetVolume(0), 1);
             paused = true;
         }
-        if (ms > 450 && !resumed) {
+        if (ms > 900 && !resumed) {
             ASSERT_EQ(CDAudioSetVolume(100), 1);
             resumed = true;
         }

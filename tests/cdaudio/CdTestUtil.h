@@ -6,10 +6,38 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace cdtest {
+
+// A fresh current folder for one test, named with the process too: the same
+// tests run at once on both backends. Kept when the test failed.
+class Scratch {
+  public:
+    Scratch() {
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name() + "." +
+                           std::to_string(getpid());
+        previous_ = std::filesystem::current_path();
+        path_ = previous_ / "scratch" / name;
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+        std::filesystem::current_path(path_);
+    }
+    ~Scratch() {
+        std::filesystem::current_path(previous_);
+        if (!testing::Test::HasFailure())
+            std::filesystem::remove_all(path_);
+    }
+    const std::filesystem::path& Path() const { return path_; }
+
+  private:
+    std::filesystem::path previous_;
+    std::filesystem::path path_;
+};
 
 inline bool Write(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
