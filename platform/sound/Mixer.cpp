@@ -562,7 +562,8 @@ void Render(void*, uint8_t* out, uint32_t frames) {
 // primary format of that moment; a new primary format restarts it.
 void StartOutput(bool restart) {
     std::lock_guard<std::mutex> guard(gOutputLock);
-    if (gOutput && !restart)
+    // Nobody left to end it: a buffer outliving its device stays quiet.
+    if ((gOutput && !restart) || gOutputUsers == 0)
         return;
     delete gOutput;
     gOutput = nullptr;
