@@ -2,19 +2,12 @@
 // stream calls the game uses (metrics, open, size, prepare, convert, close).
 #pragma once
 
+#include "platform/MmSystem.h"
+
 #include <cstdint>
 
 namespace platform {
 
-using MMRESULT = uint32_t;
-
-constexpr MMRESULT MMSYSERR_NOERROR = 0;
-constexpr MMRESULT MMSYSERR_ERROR = 1;
-constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
-constexpr MMRESULT MMSYSERR_NOMEM = 7;
-constexpr MMRESULT MMSYSERR_NOTSUPPORTED = 8;
-constexpr MMRESULT MMSYSERR_INVALFLAG = 10;
-constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 constexpr MMRESULT ACMERR_NOTPOSSIBLE = 512;
 constexpr MMRESULT ACMERR_BUSY = 513;
 constexpr MMRESULT ACMERR_UNPREPARED = 514;

@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/core/ClockWatch.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,6 +15,19 @@ constexpr int64_t kFrequency = 1000000; // microseconds
 constexpr int64_t kVirtualQuantum = 50;
 
 std::atomic<int64_t> gVirtualNow{0};
+std::atomic<int64_t> gAlarmDue{INT64_MAX};
+std::atomic<ClockAlarm> gAlarm{nullptr};
+
+// Virtual time moved on to `now`: a timer that fell due must have fired
+// before the clock call returns, or runs would not repeat.
+int64_t Moved(int64_t now) {
+    if (now >= gAlarmDue.load(std::memory_order_acquire)) {
+        ClockAlarm alarm = gAlarm.load();
+        if (alarm)
+            alarm(now);
+    }
+    return now;
+}
 
 int64_t RealMicros() {
     using namespace std::chrono;
@@ -23,13 +37,22 @@ int64_t RealMicros() {
 
 } // namespace
 
+int64_t VirtualNow() {
+    return gVirtualNow.load();
+}
+
+void SetClockAlarm(int64_t due, ClockAlarm handler) {
+    gAlarm.store(handler);
+    gAlarmDue.store(due, std::memory_order_release);
+}
+
 bool VirtualClock() {
     return GetSettings().virtualClock;
 }
 
 int64_t PerformanceCounter() {
     if (VirtualClock())
-        return gVirtualNow.fetch_add(kVirtualQuantum) + kVirtualQuantum;
+        return Moved(gVirtualNow.fetch_add(kVirtualQuantum) + kVirtualQuantum);
     return RealMicros();
 }
 
@@ -49,7 +72,8 @@ int64_t TimeSeconds() {
 
 void Sleep(uint32_t ms) {
     if (VirtualClock()) {
-        gVirtualNow.fetch_add(int64_t(ms) * (kFrequency / 1000));
+        int64_t step = int64_t(ms) * (kFrequency / 1000);
+        Moved(gVirtualNow.fetch_add(step) + step);
         std::this_thread::yield();
         return;
     }

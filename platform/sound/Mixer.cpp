@@ -8,7 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/Sound.h"
 #include "platform/Sync.h"
-#include "platform/sound/SoundOutput.h"
+#include "platform/sound/MixSource.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,9 +37,20 @@ std::vector<BufferImpl*> gBuffers;
 
 struct DeviceState {
     OutputFormat format{22050, 2, 8}; // the primary format until it is set
-    OutputFormat outputFormat{};      // what the running output takes
-    std::vector<int32_t> mix;         // render scratch
+    bool alive = true;                // the buffers of a released device go quiet
 };
+
+// The one output of the process, shared by every device and the CD player.
+std::mutex gOutputLock;
+SoundOutput* gOutput = nullptr;
+int gOutputUsers = 0;
+bool gFormatSet = false;
+OutputFormat gWantedFormat{22050, 2, 8};
+// Under the mix lock: what the running output takes, render scratch, and the
+// sources besides the buffers.
+OutputFormat gOutputFormat{};
+std::vector<int32_t> gMix;
+std::vector<MixSource*> gSources;
 
 // Attenuation in hundredths of a decibel to a 16.16 gain; 0 is exact unity.
 int32_t GainOf(int32_t attenuation) {
@@ -440,6 +451,7 @@ std::vector<DeviceImpl*> gDevices;
 class DeviceImpl final : public SoundDevice {
   public:
     DeviceImpl() : state_(std::make_shared<DeviceState>()) {
+        JoinOutput();
         std::lock_guard<std::mutex> guard(gDevicesLock);
         gDevices.push_back(this);
     }
@@ -449,9 +461,12 @@ class DeviceImpl final : public SoundDevice {
             std::lock_guard<std::mutex> guard(gDevicesLock);
             gDevices.erase(std::find(gDevices.begin(), gDevices.end(), this));
         }
-        // The output's thread ends here; buffers still held elsewhere go quiet.
-        std::lock_guard<std::mutex> guard(outputLock_);
-        delete output_;
+        {
+            // Buffers still held elsewhere go quiet.
+            std::lock_guard<std::mutex> guard(gMixLock);
+            state_->alive = false;
+        }
+        LeaveOutput();
     }
 
     Result SetCooperativeLevel(Window*, uint32_t level) override {
@@ -510,21 +525,9 @@ class DeviceImpl final : public SoundDevice {
 
     uint32_t Level() const { return level_; }
 
-    // The output starts with the first buffer that plays, in the primary
-    // format of that moment; a new primary format restarts it.
-    void StartOutput(bool restart);
-    bool OutputRunning() {
-        std::lock_guard<std::mutex> guard(outputLock_);
-        return output_ != nullptr;
-    }
-
-    static void Render(void* context, uint8_t* out, uint32_t frames);
-
     std::shared_ptr<DeviceState> state_;
 
   private:
-    SoundOutput* output_ = nullptr;
-    std::mutex outputLock_;
     uint32_t level_ = DSSCL_NORMAL;
 };
 
@@ -535,16 +538,17 @@ DeviceImpl* DeviceOf(const std::shared_ptr<DeviceState>& state) {
     return nullptr;
 }
 
-void DeviceImpl::Render(void* context, uint8_t* out, uint32_t frames) {
-    auto* state = static_cast<DeviceState*>(context);
+void Render(void*, uint8_t* out, uint32_t frames) {
     std::lock_guard<std::mutex> guard(gMixLock);
-    const OutputFormat f = state->outputFormat;
-    state->mix.assign(size_t(frames) * f.channels, 0);
+    const OutputFormat f = gOutputFormat;
+    gMix.assign(size_t(frames) * f.channels, 0);
     for (BufferImpl* b : gBuffers)
-        if (b->Device().get() == state && b->Audible())
-            b->MixInto(state->mix.data(), frames, f);
-    for (size_t i = 0; i < state->mix.size(); ++i) {
-        int32_t v = std::clamp(state->mix[i], -32768, 32767);
+        if (b->Device()->alive && b->Audible())
+            b->MixInto(gMix.data(), frames, f);
+    for (MixSource* source : gSources)
+        source->MixInto(gMix.data(), frames, f);
+    for (size_t i = 0; i < gMix.size(); ++i) {
+        int32_t v = std::clamp(gMix[i], -32768, 32767);
         if (f.bits == 8) {
             out[i] = static_cast<uint8_t>((v >> 8) + 128);
         } else {
@@ -554,35 +558,37 @@ void DeviceImpl::Render(void* context, uint8_t* out, uint32_t frames) {
     }
 }
 
-void DeviceImpl::StartOutput(bool restart) {
-    std::lock_guard<std::mutex> guard(outputLock_);
-    if (output_ && !restart)
+// The output starts with the first buffer or source that plays, in the
+// primary format of that moment; a new primary format restarts it.
+void StartOutput(bool restart) {
+    std::lock_guard<std::mutex> guard(gOutputLock);
+    // Nobody left to end it: a buffer outliving its device stays quiet.
+    if ((gOutput && !restart) || gOutputUsers == 0)
         return;
-    delete output_;
-    output_ = nullptr;
-    OutputFormat format;
+    delete gOutput;
+    gOutput = nullptr;
+    OutputFormat format = gFormatSet ? gWantedFormat : OutputFormat{44100, 2, 16};
     {
         std::lock_guard<std::mutex> mix(gMixLock);
-        format = state_->format;
-        state_->outputFormat = format;
+        gOutputFormat = format;
     }
     const char* audio = std::getenv("VRASK_AUDIO");
     std::string choice = audio ? audio : "";
     if (choice.rfind("wav:", 0) == 0) {
-        output_ = OpenWavSoundOutput(choice.c_str() + 4, format, Render, state_.get());
-        if (!output_)
+        gOutput = OpenWavSoundOutput(choice.c_str() + 4, format, Render, nullptr);
+        if (!gOutput)
             DebugPrintf("Sound: cannot write \"%s\", no sound output\n", choice.c_str() + 4);
     } else if (choice.empty() && !IsHeadless()) {
-        output_ = OpenSdlSoundOutput(format, Render, state_.get());
-        if (!output_)
+        gOutput = OpenSdlSoundOutput(format, Render, nullptr);
+        if (!gOutput)
             OutputDebugString("Sound: no audio device available, playing without output\n");
     } else if (!choice.empty() && choice != "null") {
         DebugPrintf("Sound: unknown VRASK_AUDIO \"%s\", no sound output\n", choice.c_str());
     }
     // Without an output the buffers still play in time, so positions move
     // and notifications come.
-    if (!output_)
-        output_ = OpenNullSoundOutput(format, Render, state_.get());
+    if (!gOutput)
+        gOutput = OpenNullSoundOutput(format, Render, nullptr);
 }
 
 Result BufferImpl::SetFormat(const WaveFormat* format) {
@@ -602,16 +608,23 @@ Result BufferImpl::SetFormat(const WaveFormat* format) {
         return kUninitialized;
     if (device->Level() < DSSCL_PRIORITY)
         return kPrioLevelNeeded;
-    bool changed;
+    OutputFormat next{format->samplesPerSec, format->channels, format->bitsPerSample};
     {
         std::lock_guard<std::mutex> guard(gMixLock);
-        OutputFormat next{format->samplesPerSec, format->channels, format->bitsPerSample};
-        OutputFormat& now = device_->format;
-        changed = next.rate != now.rate || next.channels != now.channels || next.bits != now.bits;
-        now = next;
+        device_->format = next;
     }
-    if (changed && device->OutputRunning())
-        device->StartOutput(true);
+    bool changed, running;
+    {
+        std::lock_guard<std::mutex> output(gOutputLock);
+        const OutputFormat& now = gWantedFormat;
+        changed = !gFormatSet || next.rate != now.rate || next.channels != now.channels ||
+                  next.bits != now.bits;
+        gWantedFormat = next;
+        gFormatSet = true;
+        running = gOutput != nullptr;
+    }
+    if (changed && running)
+        StartOutput(true);
     return kOk;
 }
 
@@ -630,17 +643,40 @@ Result BufferImpl::Play(uint32_t flags) {
         playing_ = true;
         looping_ = flags & DSBPLAY_LOOPING;
     }
-    DeviceImpl* device;
-    {
-        std::lock_guard<std::mutex> guard(gDevicesLock);
-        device = DeviceOf(device_);
-    }
-    if (device)
-        device->StartOutput(false);
+    StartOutput(false);
     return kOk;
 }
 
 } // namespace
+
+void JoinOutput() {
+    std::lock_guard<std::mutex> guard(gOutputLock);
+    ++gOutputUsers;
+}
+
+void LeaveOutput() {
+    std::lock_guard<std::mutex> guard(gOutputLock);
+    if (--gOutputUsers > 0)
+        return;
+    // The output's thread ends here.
+    delete gOutput;
+    gOutput = nullptr;
+    gFormatSet = false;
+}
+
+void AddMixSource(MixSource* source) {
+    std::lock_guard<std::mutex> guard(gMixLock);
+    gSources.push_back(source);
+}
+
+void RemoveMixSource(MixSource* source) {
+    std::lock_guard<std::mutex> guard(gMixLock);
+    gSources.erase(std::remove(gSources.begin(), gSources.end(), source), gSources.end());
+}
+
+void StartSharedOutput() {
+    StartOutput(false);
+}
 
 Result CreateSoundDevice(SoundDevice** out) {
     if (!out)
