@@ -30,8 +30,7 @@ std::vector<uint32_t> Frame(Sprite& font, uint32_t n) {
 }
 
 TEST_F(HighScoresTest, TheDemoGamesDataMakesALegibleScreen) {
-    for (const char* name :
-         {"QEXAGB.000", "QEXAGS.013", "QEXAGS.014", "QEXAGS.015", "QEXASW.000"})
+    for (const char* name : {"QEXAGB.000", "QEXAGS.013", "QEXAGS.014", "QEXAGS.015", "QEXASW.000"})
         fs::copy_file(fs::path(VRASK_GAME_DIR) / "data" / name, fs::path("data") / name,
                       fs::copy_options::overwrite_existing);
     Script("2 down RIGHT\n3 up RIGHT\n5 down SPACE\n6 up SPACE\n8 down ESCAPE\n");
