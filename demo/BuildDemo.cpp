@@ -1,6 +1,7 @@
 // Builds the small demo game folder: the game file, menu pages with their
 // pictures, and the loading screen's picture.
 //   vrask-demo-build <game folder>
+#include "demo/HighScoreArt.h"
 #include "tools/GameData.h"
 #include "tools/Pictures.h"
 
@@ -78,7 +79,13 @@ int main(int argc, char** argv) {
               gamedata::WriteFile(data + "title.bmp", Picture(0x102040, 0x4080C0, 0x205020, 0)) &&
               gamedata::WriteFile(data + "story1.bmp", Picture(0x301020, 0xC08040, 0x403020, 1)) &&
               gamedata::WriteFile(data + "story2.bmp", Picture(0x000010, 0x302060, 0x101810, 2)) &&
-              gamedata::WriteFile(data + "qexags.012", LoadingSheet());
+              gamedata::WriteFile(data + "qexags.012", LoadingSheet()) &&
+              // The high-score screen: background, fonts and music.
+              gamedata::WriteFile(data + "QEXAGB.000", demo::HighScoreBackground()) &&
+              gamedata::WriteFile(data + "QEXAGS.013", demo::DigitFont()) &&
+              gamedata::WriteFile(data + "QEXAGS.014", demo::LetterFont()) &&
+              gamedata::WriteFile(data + "QEXAGS.015", demo::EditingLetterFont()) &&
+              gamedata::WriteFile(data + "QEXASW.000", demo::HighScoreMusic());
     if (!ok) {
         std::fprintf(stderr, "vrask-demo-build: cannot write the game into %s\n", root.c_str());
         return 1;
