@@ -25,24 +25,6 @@ namespace {
 constexpr int kAdaptation[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                                  768, 614, 512, 409, 307, 230, 230, 230};
 
-// An injected fault gives its result as the call's own code where it names
-// one, so VRASK_FAULTS=acmStreamOpen=11 reads as MMSYSERR_INVALPARAM.
-MMRESULT Injected(const char* operation) {
-    Result r;
-    if (!FaultHit(operation, &r))
-        return MMSYSERR_NOERROR;
-    switch (r) {
-    case kInvalidParam:
-        return MMSYSERR_INVALPARAM;
-    case kOutOfMemory:
-        return MMSYSERR_NOMEM;
-    case kUnsupported:
-        return MMSYSERR_NOTSUPPORTED;
-    default:
-        return r > 0 ? MMRESULT(r) : MMSYSERR_ERROR;
-    }
-}
-
 uint32_t OutputBlockBytes(const AcmStream* s) {
     return uint32_t(s->samplesPerBlock) * s->channels * 2;
 }
@@ -94,7 +76,7 @@ bool DecodeBlock(const AcmStream* s, const uint8_t* in, int16_t* out) {
 } // namespace
 
 MMRESULT acmMetrics(void*, uint32_t metric, uint32_t* value) {
-    if (MMRESULT r = Injected("acmMetrics"))
+    if (MMRESULT r = InjectedMmResult("acmMetrics"))
         return r;
     if (!value)
         return MMSYSERR_INVALPARAM;
@@ -107,7 +89,7 @@ MMRESULT acmMetrics(void*, uint32_t metric, uint32_t* value) {
 
 MMRESULT acmStreamOpen(AcmStream** out, const void* source, uint32_t sourceBytes,
                        const void* target, uint32_t targetBytes, uint32_t flags) {
-    if (MMRESULT r = Injected("acmStreamOpen"))
+    if (MMRESULT r = InjectedMmResult("acmStreamOpen"))
         return r;
     if (!out || !source || !target)
         return MMSYSERR_INVALPARAM;
@@ -160,7 +142,7 @@ MMRESULT acmStreamOpen(AcmStream** out, const void* source, uint32_t sourceBytes
 }
 
 MMRESULT acmStreamSize(AcmStream* stream, uint32_t input, uint32_t* output, uint32_t flags) {
-    if (MMRESULT r = Injected("acmStreamSize"))
+    if (MMRESULT r = InjectedMmResult("acmStreamSize"))
         return r;
     if (!stream)
         return MMSYSERR_INVALHANDLE;
@@ -184,7 +166,7 @@ MMRESULT acmStreamSize(AcmStream* stream, uint32_t input, uint32_t* output, uint
 }
 
 MMRESULT acmStreamPrepareHeader(AcmStream* stream, AcmStreamHeader* header, uint32_t flags) {
-    if (MMRESULT r = Injected("acmStreamPrepareHeader"))
+    if (MMRESULT r = InjectedMmResult("acmStreamPrepareHeader"))
         return r;
     if (!stream)
         return MMSYSERR_INVALHANDLE;
@@ -204,7 +186,7 @@ MMRESULT acmStreamPrepareHeader(AcmStream* stream, AcmStreamHeader* header, uint
 }
 
 MMRESULT acmStreamConvert(AcmStream* stream, AcmStreamHeader* header, uint32_t flags) {
-    if (MMRESULT r = Injected("acmStreamConvert"))
+    if (MMRESULT r = InjectedMmResult("acmStreamConvert"))
         return r;
     if (!stream)
         return MMSYSERR_INVALHANDLE;
@@ -242,7 +224,7 @@ MMRESULT acmStreamConvert(AcmStream* stream, AcmStreamHeader* header, uint32_t f
 }
 
 MMRESULT acmStreamUnprepareHeader(AcmStream* stream, AcmStreamHeader* header, uint32_t flags) {
-    if (MMRESULT r = Injected("acmStreamUnprepareHeader"))
+    if (MMRESULT r = InjectedMmResult("acmStreamUnprepareHeader"))
         return r;
     if (!stream)
         return MMSYSERR_INVALHANDLE;
@@ -261,7 +243,7 @@ MMRESULT acmStreamUnprepareHeader(AcmStream* stream, AcmStreamHeader* header, ui
 }
 
 MMRESULT acmStreamClose(AcmStream* stream, uint32_t flags) {
-    if (MMRESULT r = Injected("acmStreamClose"))
+    if (MMRESULT r = InjectedMmResult("acmStreamClose"))
         return r;
     if (!stream)
         return MMSYSERR_INVALHANDLE;
