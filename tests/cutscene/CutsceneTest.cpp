@@ -61,6 +61,10 @@ struct Placement {
     int left, top, right, bottom; // the red area, inclusive-exclusive
 };
 
+void PrintTo(const Placement& p, std::ostream* out) {
+    *out << "flags " << p.flags;
+}
+
 class CutscenePlacement : public CutsceneTest, public ::testing::WithParamInterface<Placement> {};
 
 TEST_P(CutscenePlacement, PictureLandsWhereTheFlagsSay) {
@@ -197,6 +201,10 @@ struct StreamFault {
     const char* location;
     const char* message;
 };
+
+void PrintTo(const StreamFault& f, std::ostream* out) {
+    *out << f.faults;
+}
 
 class CutsceneFault : public CutsceneTest, public ::testing::WithParamInterface<StreamFault> {};
 
