@@ -9,6 +9,8 @@ namespace platform {
 using Result = int32_t;
 
 constexpr Result kOk = 0;
+// A success that is not plain: a movie stream has no more samples.
+constexpr Result kEndOfStream = 1;
 constexpr Result kFail = -1;     // generic failure
 constexpr Result kNotFound = -2; // the file or object does not exist
 constexpr Result kAccessDenied = -3;
@@ -27,8 +29,8 @@ constexpr Result kBufferLost = -25;
 constexpr Result kAllocated = -26; // the device is in use elsewhere
 constexpr Result kNoDriver = -27;
 constexpr Result kUnsupportedMode = -28;
-constexpr Result kAcquired = -40;        // not while the device is acquired
-constexpr Result kUnplugged = -41;       // the device was detached
+constexpr Result kAcquired = -40;  // not while the device is acquired
+constexpr Result kUnplugged = -41; // the device was detached
 // Sound device and buffers.
 constexpr Result kNoAggregation = -60;
 constexpr Result kUninitialized = -61;

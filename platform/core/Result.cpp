@@ -38,6 +38,7 @@ constexpr NamedResult kResults[] = {
     {"uninitialized", kUninitialized},
     {"invalid_call", kInvalidCall},
     {"prio_level_needed", kPrioLevelNeeded},
+    {"end_of_stream", kEndOfStream},
 };
 
 } // namespace

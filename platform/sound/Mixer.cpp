@@ -689,6 +689,20 @@ Result CreateSoundDevice(SoundDevice** out) {
     return kOk;
 }
 
+SoundDevice* AttachSoundDevice() {
+    {
+        std::lock_guard<std::mutex> guard(gDevicesLock);
+        if (!gDevices.empty()) {
+            gDevices.front()->AddRef();
+            return gDevices.front();
+        }
+    }
+    auto* device = new DeviceImpl;
+    std::lock_guard<std::mutex> guard(gMixLock);
+    device->state_->format = OutputFormat{44100, 2, 16};
+    return device;
+}
+
 void LoseSoundBuffers() {
     std::lock_guard<std::mutex> guard(gMixLock);
     for (BufferImpl* b : gBuffers)

@@ -32,4 +32,10 @@ SoundOutput* OpenNullSoundOutput(const OutputFormat& format, RenderFn render, vo
 SoundOutput* OpenWavSoundOutput(const char* path, const OutputFormat& format, RenderFn render,
                                 void* context);
 
+class SoundDevice;
+// The device this process already has open (with one more reference), or a
+// new one playing 16-bit stereo at 44100 Hz: one output per process, so a
+// movie's sound mixes with the game's. Counts as no call of CreateSoundDevice.
+SoundDevice* AttachSoundDevice();
+
 } // namespace platform
