@@ -5,14 +5,18 @@
 #include "platform/Gdi.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 using namespace displaytest;
 
 namespace {
 
-// The debugger output of this process, in a file beside the tests.
+// The debugger output of this process, in a file of its own beside the tests
+// (tests run as processes side by side).
 const std::string kDebugLog = [] {
-    std::string path = (fs::current_path() / "display_utils_debug.log").string();
+    std::string path =
+        (fs::current_path() / ("display_utils_debug." + std::to_string(getpid()) + ".log"))
+            .string();
     setenv("VRASK_DEBUG_LOG", path.c_str(), 1);
     return path;
 }();
