@@ -142,4 +142,14 @@ TEST_F(Grumet, FailuresAreReportedAsTheContractSays) {
     brain_.labotamize();
 }
 
+TEST_F(Grumet, OddRecordsNeitherDivideByZeroNorReadPastTheTable) {
+    layer_->tileWidth = layer_->tileHeight = 1; // no probes rather than a division by zero
+    sprite_ = AddSprite(layer_->sprites, "grumet", 3, {0, 0, 32, 32, 0}, {{64, 208}});
+    ASSERT_EQ(Init(brain_, sprite_), 1);
+    sprite_->instances.ptr->heading = 1;
+    brain_.Think(20); // the left-walking frames lie past this sprite's three
+    EXPECT_EQ(sprite_->instances.ptr->alive, 1);
+    EXPECT_NEAR(sprite_->instances.ptr->x, 64, 20);
+}
+
 } // namespace

@@ -199,4 +199,15 @@ TEST_F(Pickups, TheShovelDigsThroughOpenCellsAndTurnsAtBlockingOnesAndTheTop) {
     brain.labotamize();
 }
 
+TEST_F(Pickups, AShovelWithNothingBelowItTurnsAtTheBottomOfTheLayer) {
+    BrainModule brain("Spadon");
+    SpriteInstance* i = Pickup(brain, 4, 40, 200); // column 3 is open to the bottom (320)
+    for (int n = 0; n < 30; ++n) {
+        brain.Think(1);
+        EXPECT_LE(i->y + 16, 320);
+    }
+    EXPECT_EQ(i->phase, 0);
+    brain.labotamize();
+}
+
 } // namespace
