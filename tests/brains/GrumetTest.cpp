@@ -28,22 +28,6 @@ class Grumet : public BrainRig {
     Sprite* sprite_ = nullptr;
 };
 
-TEST_F(Grumet, InitializeSetsEveryInstanceUp) {
-    sprite_ = AddSprite(layer_->sprites, "grumet", 17, {0, 0, 32, 32, 0}, {{0, 208}, {64, 208}});
-    for (SpriteInstance* i = sprite_->instances.ptr; i; i = i->next.ptr) {
-        i->frame = 5;
-        i->lastButtons = 3;
-    }
-    ASSERT_EQ(Init(brain_, sprite_), 1);
-    for (SpriteInstance* i = sprite_->instances.ptr; i; i = i->next.ptr) {
-        EXPECT_EQ(i->frame, 0u);
-        EXPECT_EQ(i->alive, 1);
-        EXPECT_EQ(i->health, 1);
-        EXPECT_EQ(i->lastButtons, 0);
-        EXPECT_TRUE(i->heading == 0 || i->heading == 1);
-    }
-}
-
 TEST_F(Grumet, WalksOnFlatFloorAndAnimatesEverySixFrames) {
     SpriteInstance* i = Walker(64);
     brain_.Think(6);
