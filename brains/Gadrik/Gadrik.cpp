@@ -1,2 +1,44 @@
-// The Gadrik brain. Its entry points come with the brain work; until then the
-// library exports nothing and the engine reports the missing entry.
+// The tool pickup: cycles its frames; once taken it hides and sounds once.
+#include "brains/BrainKit.h"
+#include "platform/Sound.h"
+#include "soundfx/SoundFX.h"
+
+using namespace brainkit;
+
+namespace {
+PickupModule gModule;
+}
+
+BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uint32_t, uint32_t,
+                                ErrorInfo* error) {
+    if (!StartPickup(&gModule, layer, sprite, error, &Sprite::isTool, "Trinzel"))
+        return 0;
+    for (SpriteInstance* i = sprite->instances.ptr; i; i = i->next.ptr) {
+        i->sounds[0] = SoundFXGetBuffer("data\\QEXASW.019");
+        if (!i->sounds[0]) {
+            ReleasePickup(&gModule);
+            return 0; // the sound library has filled the record
+        }
+        i->alive = 1;
+        i->visible = 1;
+    }
+    return 1;
+}
+
+BRAIN_EXPORT int32_t Think() {
+    for (SpriteInstance* i = gModule.sprite->instances.ptr; i; i = i->next.ptr) {
+        if (i->alive == 1) {
+            Cycle(i, 10, gModule.sprite->frameCount);
+        } else if (i->timer == 0) {
+            i->visible = 0;
+            SoundFXPlaySpriteSound(gModule.layer, i, i->sounds[0], 0);
+            i->timer = 1;
+        }
+    }
+    return 1;
+}
+
+BRAIN_EXPORT int32_t Labotamize() {
+    ReleasePickup(&gModule);
+    return 1;
+}
