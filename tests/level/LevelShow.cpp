@@ -5,6 +5,8 @@
 // frame and keeps it on screen for a while. Used by the Xvfb and the
 // headless checks.
 //   level_show <frames> <seconds to keep the last frame>
+// With VRASK_TEST_LEVEL_CD=1 the level plays CD music instead: a one-second
+// tone as data/cdaudio/track02.wav.
 #include "cdaudio/CDAudio.h"
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
@@ -55,6 +57,20 @@ bool WriteGameFolder(uint16_t frames) {
     if (!gamedata::WriteFile("data/music.wav", gamedata::BuildWav(wav)))
         return false;
 
+    bool cd = std::getenv("VRASK_TEST_LEVEL_CD") != nullptr;
+    if (cd) {
+        std::vector<int16_t> tone;
+        for (int i = 0; i < 44100; ++i) {
+            auto v = int16_t(8000 * std::sin(2 * 3.14159265 * 660 * i / 44100));
+            tone.push_back(v);
+            tone.push_back(v);
+        }
+        gamedata::WavDesc track;
+        track.samples = gamedata::Pcm16(tone);
+        if (!gamedata::WriteFile("data/cdaudio/track02.wav", gamedata::BuildWav(track)))
+            return false;
+    }
+
     gamedata::SpriteDesc hero = leveltest::SpriteOf("Hero", "TestPlayer.dll", 64, 200);
     hero.isPlayer = 1;
     hero.spriteParam2 = kRequestScrollRight;
@@ -63,6 +79,10 @@ bool WriteGameFolder(uint16_t frames) {
     gamedata::LevelFileDesc d = leveltest::CraftedLevel(hero);
     d.screenWidth = 640;
     d.screenHeight = 480;
+    if (cd) {
+        d.useCdAudio = 1;
+        d.cdTrack = 2;
+    }
     d.layers[0].stepX = 2;
     d.layers[0].columns = 60;
     d.layers[0].rows = 30;
