@@ -19,6 +19,17 @@
 namespace platform {
 namespace {
 
+// The start every query for an interface shares: no answer until it is
+// given, an injected fault, and somewhere to put the answer.
+template <class T> Result BeginQuery(const char* operation, T** out) {
+    if (out)
+        *out = nullptr;
+    Result r;
+    if (FaultHit(operation, &r))
+        return r;
+    return out ? kOk : kInvalidParam;
+}
+
 // The movie's sound: a looping buffer of one second that is refilled ahead
 // of its play position. Sound the buffer has no room for is dropped, as it
 // is when the picture runs faster than real time on the virtual clock.
@@ -191,13 +202,8 @@ class FilterGraphImpl final : public FilterGraph {
     explicit FilterGraphImpl(std::shared_ptr<StreamCore> core) : core_(std::move(core)) {}
 
     Result QueryBasicAudio(BasicAudio** out) override {
-        if (out)
-            *out = nullptr;
-        Result r;
-        if (FaultHit("QueryBasicAudio", &r))
+        if (Result r = BeginQuery("QueryBasicAudio", out); r != kOk)
             return r;
-        if (!out)
-            return kInvalidParam;
         *out = new BasicAudioImpl(core_);
         return kOk;
     }
@@ -321,13 +327,8 @@ class VideoStreamImpl final : public MediaStream {
     explicit VideoStreamImpl(std::shared_ptr<StreamCore> core) : core_(std::move(core)) {}
 
     Result QueryDirectDrawMediaStream(DirectDrawMediaStream** out) override {
-        if (out)
-            *out = nullptr;
-        Result r;
-        if (FaultHit("QueryDirectDrawMediaStream", &r))
+        if (Result r = BeginQuery("QueryDirectDrawMediaStream", out); r != kOk)
             return r;
-        if (!out)
-            return kInvalidParam;
         *out = new DirectDrawMediaStreamImpl(core_);
         return kOk;
     }
@@ -400,13 +401,8 @@ class MultiMediaStreamImpl final : public MultiMediaStream {
     }
 
     Result GetMediaStream(uint32_t purpose, MediaStream** out) override {
-        if (out)
-            *out = nullptr;
-        Result r;
-        if (FaultHit("GetMediaStream", &r))
+        if (Result r = BeginQuery("GetMediaStream", out); r != kOk)
             return r;
-        if (!out)
-            return kInvalidParam;
         if (purpose != MSPID_PrimaryVideo)
             return kUnsupported;
         if (!core_->video)
@@ -416,13 +412,8 @@ class MultiMediaStreamImpl final : public MultiMediaStream {
     }
 
     Result GetFilterGraph(FilterGraph** out) override {
-        if (out)
-            *out = nullptr;
-        Result r;
-        if (FaultHit("GetFilterGraph", &r))
+        if (Result r = BeginQuery("GetFilterGraph", out); r != kOk)
             return r;
-        if (!out)
-            return kInvalidParam;
         if (!core_->initialized)
             return kInvalidCall;
         *out = new FilterGraphImpl(core_);

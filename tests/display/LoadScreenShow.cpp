@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/Window.h"
+#include "support/GameWindow.h"
 #include "tools/GameData.h"
 #include "tools/Pictures.h"
 
@@ -47,21 +48,8 @@ int main(int argc, char** argv) {
     if (!gamedata::WriteFile("data/qexags.012", gamedata::BuildSpriteSheetFile(sheet)))
         return Fail("cannot write data/qexags.012");
 
-    platform::WindowClass windowClass{};
-    windowClass.proc = VraskWindowProc;
-    windowClass.className = "Vrask Engine";
-    platform::RegisterClass(&windowClass);
-    gMainWindow = platform::CreateWindow(
-        0, "Vrask Engine", "Korvid Vrask Engine", platform::WS_POPUP | platform::WS_VISIBLE, 0, 0,
-        platform::GetSystemMetrics(platform::SM_CXSCREEN),
-        platform::GetSystemMetrics(platform::SM_CYMAXIMIZED), nullptr, nullptr);
-    if (!gMainWindow)
-        return Fail("no window");
-    if (platform::CreateDisplay(&gDisplay.display) != platform::kOk)
-        return Fail("no display object");
-    gDisplay.display->SetCooperativeLevel(
-        gMainWindow, platform::DDSCL_FULLSCREEN | platform::DDSCL_EXCLUSIVE |
-                         platform::DDSCL_ALLOWREBOOT | platform::DDSCL_ALLOWMODEX);
+    if (const char* missing = OpenGameWindowAndDisplay())
+        return Fail(missing);
     if (!LoadScreenInit())
         return Fail("LoadScreenInit");
     if (!LoadScreen())

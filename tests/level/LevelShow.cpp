@@ -18,6 +18,7 @@
 #include "platform/Display.h"
 #include "platform/Window.h"
 #include "soundfx/SoundFX.h"
+#include "support/GameWindow.h"
 #include "tools/WavData.h"
 
 #include <cmath>
@@ -114,24 +115,11 @@ int main(int argc, char** argv) {
     if (!WriteGameFolder(uint16_t(frames)))
         return Fail("cannot write the game folder");
 
-    platform::WindowClass windowClass{};
-    windowClass.proc = VraskWindowProc;
-    windowClass.className = "Vrask Engine";
-    platform::RegisterClass(&windowClass);
-    gMainWindow = platform::CreateWindow(
-        0, "Vrask Engine", "Korvid Vrask Engine", platform::WS_POPUP | platform::WS_VISIBLE, 0, 0,
-        platform::GetSystemMetrics(platform::SM_CXSCREEN),
-        platform::GetSystemMetrics(platform::SM_CYMAXIMIZED), nullptr, nullptr);
-    if (!gMainWindow)
-        return Fail("no window");
+    if (const char* missing = OpenGameWindowAndDisplay())
+        return Fail(missing);
     if (!CDAudioInit(gMainWindow, &gErrorInfo) ||
         !SoundFXInit(gMainWindow, &gErrorInfo, 2, 44100, 16))
         return Fail("sound");
-    if (platform::CreateDisplay(&gDisplay.display) != platform::kOk)
-        return Fail("no display object");
-    gDisplay.display->SetCooperativeLevel(
-        gMainWindow, platform::DDSCL_FULLSCREEN | platform::DDSCL_EXCLUSIVE |
-                         platform::DDSCL_ALLOWREBOOT | platform::DDSCL_ALLOWMODEX);
     if (!InputInit())
         return Fail("InputInit");
     gMenuControl.musicOn = 1;
