@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Faults.h"
 #include "platform/Files.h"
+#include "platform/Random.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -93,8 +94,8 @@ bool ReadInstance(LevelReader& r, Sprite* sprite) {
         locations[i] = r.in.S32();
     // Re-seeded before every instance: instances read in the same second
     // with the same count take the same candidate.
-    std::srand(static_cast<unsigned>(platform::TimeSeconds()));
-    uint32_t number = static_cast<uint32_t>(std::rand());
+    platform::Srand(static_cast<uint32_t>(platform::TimeSeconds()));
+    uint32_t number = static_cast<uint32_t>(platform::Rand());
     uint32_t index;
     if (r.menu)
         index = count <= 1 ? 0 : number % (count - 1); // never the last candidate

@@ -2,11 +2,12 @@
 // tile masks, turns at walls and ledges, grunts now and then, and once struck
 // rises on its last frame and fades out.
 #include "brains/BrainKit.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
 #include "platform/Sound.h"
 #include "soundfx/SoundFX.h"
 
 #include <array>
-#include <ctime>
 
 using namespace brainkit;
 
@@ -122,9 +123,9 @@ void Turn(SpriteInstance* i, int32_t* bits) {
 
 void Step(SpriteInstance* i) {
     if (i->alive != 0 && gGrunts[0]) {
-        int r = std::rand();
+        int r = platform::Rand();
         if (r >= 5 && r <= 10) {
-            platform::SoundBuffer* grunt = gGrunts[std::rand() % 3];
+            platform::SoundBuffer* grunt = gGrunts[platform::Rand() % 3];
             if (!Playing(grunt))
                 SoundFXPlaySpriteSound(gLayer, i, grunt, 0);
         }
@@ -203,7 +204,7 @@ BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uin
     gLayerHeight = int32_t(layer->rows * layer->tileHeight);
     if (!BuildWalkBoxes(&gTable, layer, sprite, true, error, "Grumet"))
         return 0;
-    std::srand(unsigned(std::time(nullptr)));
+    platform::Srand(uint32_t(platform::TimeSeconds()));
     for (int n = 0; n < 3; ++n) {
         gGrunts[n] = SoundFXGetBuffer(kGruntFiles[n]);
         if (!gGrunts[n]) {
@@ -212,7 +213,7 @@ BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uin
         }
     }
     for (SpriteInstance* i = sprite->instances.ptr; i; i = i->next.ptr) {
-        i->heading = std::rand() % 2;
+        i->heading = platform::Rand() % 2;
         i->frame = 0;
         i->alive = 1;
         i->health = 1;
