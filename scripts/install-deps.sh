@@ -6,7 +6,7 @@ SUDO=""
 PACKAGES="build-essential cmake ninja-build pkg-config git
   libsdl2-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
-  xvfb xauth xdotool x11-apps imagemagick sox xdg-utils ffmpeg
+  xvfb xauth xdotool x11-apps imagemagick sox xdg-utils ffmpeg espeak-ng
   libtinyxml2-dev nlohmann-json3-dev zlib1g-dev libpng-dev tiled"
 missing=""
 for p in $PACKAGES; do
