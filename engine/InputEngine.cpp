@@ -6,6 +6,7 @@
 #include "platform/Input.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -38,6 +39,14 @@ void Reacquire(platform::InputDevice* device, const char* screenName, const char
         r = device->Acquire();
         platform::DebugPrintf("\n%s had to reacquire %s!\n", screenName, what);
     } while (r == platform::kInputLost);
+}
+
+// The state of a stick at rest: the axes at 0 (the centre of the range the
+// set-up gives x and y), hats centred, no button down.
+void CentreJoystick(JoyState2* state) {
+    *state = JoyState2{};
+    for (uint32_t& pov : state->pov)
+        pov = 0xFFFFFFFF;
 }
 
 bool KeyDown(uint8_t code) {
@@ -211,16 +220,22 @@ int JoystickListFree() {
 
 void InputReadDevices(const char* screenName) {
     InputState& s = gInputState;
+    // A device taken away reads as let go: keys held when the focus went (or
+    // a stick held when it was unplugged) would otherwise stay down for good.
     if (s.keyboard &&
-        s.keyboard->GetDeviceState(sizeof(s.keysNow), s.keysNow) == platform::kInputLost)
+        s.keyboard->GetDeviceState(sizeof(s.keysNow), s.keysNow) == platform::kInputLost) {
+        std::memset(s.keysNow, 0, sizeof(s.keysNow));
         Reacquire(s.keyboard, screenName, "keyboard");
+    }
     if (s.joystickPresent == 1 && s.joystick1.device) {
         platform::InputDevice* joystick = s.joystick1.device;
         if (joystick->Poll() == platform::kInputLost)
             Reacquire(joystick, screenName, "joystick");
         if (joystick->GetDeviceState(sizeof(s.joystick1.state), &s.joystick1.state) ==
-            platform::kInputLost)
+            platform::kInputLost) {
+            CentreJoystick(&s.joystick1.state);
             Reacquire(joystick, screenName, "joystick");
+        }
     }
 }
 

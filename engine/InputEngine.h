@@ -33,8 +33,8 @@ int JoystickListFree();
 
 // The device reads every screen makes once a frame: the keyboard into
 // keysNow and, when present, the first joystick into its slot. A lost device
-// is acquired again, with a debugger line naming the screen for each try;
-// the frame then goes on with the snapshot as it stands.
+// reads as let go (no key down, the stick centred with no button) and is
+// acquired again, with a debugger line naming the screen for each try.
 void InputReadDevices(const char* screenName);
 // True when either key of a binding entry is down in keysNow.
 bool InputBindingDown(uint32_t entry);

@@ -243,9 +243,17 @@ void Hub::ReadKeyboard(uint8_t keys[256]) {
     std::lock_guard<std::mutex> guard(h.lock);
     uint64_t index = h.reads++;
     if (h.scripted) {
-        while (h.next < h.script.events.size() && h.script.events[h.next].index <= index)
-            ApplyEvent(h.script.events[h.next++], &h.state);
-        std::memcpy(keys, h.state.keys, 256);
+        // A key that goes down and up again before this read is a tap: it
+        // reads down now and up at the next read, as on a live keyboard.
+        uint8_t tapped[256] = {};
+        while (h.next < h.script.events.size() && h.script.events[h.next].index <= index) {
+            const ScriptEvent& e = h.script.events[h.next++];
+            if (e.kind == ScriptEvent::Key && e.value)
+                tapped[e.item] = 0x80;
+            ApplyEvent(e, &h.state);
+        }
+        for (int code = 0; code < 256; ++code)
+            keys[code] = h.state.keys[code] | tapped[code];
     } else {
         std::memset(keys, 0, 256);
         h.Backend().ReadKeyboard(keys);

@@ -147,12 +147,24 @@ const ScanTable& Scan() {
 
 std::atomic<uint64_t> gFocusLosses{0};
 std::atomic<int32_t> gMouseX{0}, gMouseY{0}, gMouseZ{0};
+// Keys pressed since the last read, by scan code: a key pressed and let go
+// between two reads is gone from SDL's keyboard state, but the game must
+// still see it down once.
+std::atomic<uint8_t> gPressed[256];
 
 void OnEvent(const SDL_Event& event) {
     switch (event.type) {
+    case SDL_KEYDOWN:
+        if (!event.key.repeat && event.key.keysym.scancode < SDL_NUM_SCANCODES)
+            if (uint8_t code = Scan().code[event.key.keysym.scancode])
+                gPressed[code] = 0x80;
+        break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
             ++gFocusLosses;
+            for (auto& pressed : gPressed)
+                pressed = 0;
+        }
         break;
     case SDL_MOUSEMOTION:
         gMouseX += event.motion.xrel;
@@ -279,6 +291,8 @@ class SdlInput final : public InputBackend {
         for (int i = 0; i < count; ++i)
             if (state[i] && Scan().code[i])
                 keys[Scan().code[i]] = 0x80;
+        for (int code = 1; code < 256; ++code)
+            keys[code] |= gPressed[code].exchange(0);
     }
 
     void ReadMouse(MouseState2* out) override {

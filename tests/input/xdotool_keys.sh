@@ -68,6 +68,12 @@ expected="$expected down 0x39 up 0x39"
 # SDL turns SIGTERM into a quit request that the probe does not act on.
 kill -9 "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; other_pid=""
 
+# A tap between two reads: B (keycode 56) makes the probe's next read a
+# second late; Space pressed and let go meanwhile still reads down once.
+xdotool keydown 56; sleep 0.3; xdotool keyup 56; xdotool keydown 65; xdotool keyup 65
+sleep 1.2
+expected="$expected down 0x30 up 0x30 down 0x39 up 0x39"
+
 xdotool keydown Escape; sleep 0.15; xdotool keyup Escape
 expected="$expected down 0x01"
 wait "$probe_pid"; status=$?
