@@ -163,7 +163,30 @@ struct PickupModule {
     Sprite* sprite = nullptr;
     ErrorInfo* error = nullptr;
     WalkBoxTable table;
+    // Every sound handed to an instance, kept here too: the engine frees the
+    // instances before Labotamize, which must still let the sounds go.
+    platform::SoundBuffer** sounds = nullptr;
+    uint32_t soundCount = 0;
 };
+
+// Gives an instance's first slot a sound the module keeps track of; false
+// (slot empty, the record filled) when the sound cannot be had or kept.
+inline bool TakeSound(PickupModule* m, SpriteInstance* i, platform::SoundBuffer* sound,
+                      const char* source) {
+    i->sounds[0] = nullptr;
+    if (!sound)
+        return false; // the sound library has filled the record
+    void* grown = std::realloc(m->sounds, (size_t(m->soundCount) + 1) * sizeof(*m->sounds));
+    if (!grown) {
+        sound->Release();
+        Fail(m->error, source, m->sprite, "Unable to get memory for sound list!");
+        return false;
+    }
+    m->sounds = static_cast<platform::SoundBuffer**>(grown);
+    m->sounds[m->soundCount++] = sound;
+    i->sounds[0] = sound;
+    return true;
+}
 
 inline bool StartPickup(PickupModule* m, Layer* layer, Sprite* sprite, ErrorInfo* error,
                         int32_t Sprite::*kind, const char* source) {
@@ -179,9 +202,18 @@ inline bool StartPickup(PickupModule* m, Layer* layer, Sprite* sprite, ErrorInfo
 // what a failed Initialize must do itself, since the host then unloads the
 // brain without calling it.
 inline void ReleasePickup(PickupModule* m) {
+    // Instances still listed (a tear-down out of the engine's order) must not
+    // name a released sound.
     if (m->sprite)
         for (SpriteInstance* i = m->sprite->instances.ptr; i; i = i->next.ptr)
-            DropSound(&i->sounds[0]);
+            for (uint32_t n = 0; n < m->soundCount; ++n)
+                if (i->sounds[0] == m->sounds[n])
+                    i->sounds[0] = nullptr;
+    for (uint32_t n = 0; n < m->soundCount; ++n)
+        DropSound(&m->sounds[n]);
+    std::free(m->sounds);
+    m->sounds = nullptr;
+    m->soundCount = 0;
     m->table.Free();
 }
 

@@ -14,10 +14,9 @@ BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uin
     if (!StartPickup(&gModule, layer, sprite, error, &Sprite::isTool, "Trinzel"))
         return 0;
     for (SpriteInstance* i = sprite->instances.ptr; i; i = i->next.ptr) {
-        i->sounds[0] = SoundFXGetBuffer("data\\QEXASW.019");
-        if (!i->sounds[0]) {
+        if (!TakeSound(&gModule, i, SoundFXGetBuffer("data\\QEXASW.019"), "Trinzel")) {
             ReleasePickup(&gModule);
-            return 0; // the sound library has filled the record
+            return 0;
         }
         i->alive = 1;
         i->visible = 1;

@@ -65,6 +65,8 @@ void Rise(SpriteInstance* i) {
 
 // Down a pixel unless the frame would reach into the layer's last step.
 void Sink(SpriteInstance* i) {
+    if (!gLayer)
+        return;
     ++i->y;
     if (int64_t(i->y) + gSprite->frameHeight > int64_t(gLayerHeight) - gLayer->stepY)
         --i->y;
@@ -134,7 +136,7 @@ void Step(SpriteInstance* i) {
     const WalkBox& box = gTable.At(i->frame);
     int32_t left = i->x + box.left, right = i->x + box.right;
     int32_t top = i->y + box.top, bottom = i->y + box.bottom;
-    int32_t middle = top + box.halfHeight;
+    int32_t middle = i->y + box.halfHeight; // as the player's body is measured
     int32_t bits = i->heading == 0 ? kRight : kLeft;
     auto side = [&](int32_t x) {
         int32_t column = Cell16(x);
@@ -153,6 +155,13 @@ void Step(SpriteInstance* i) {
         } else {
             i->visible = 0;
         }
+        return;
+    }
+
+    // A menu page has no tiles to walk on: the walker marks time where it stands.
+    if (!gLayer) {
+        Animate(i, bits, bits == kRight ? 0 : 8);
+        i->lastButtons = bits;
         return;
     }
 
@@ -200,8 +209,9 @@ BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uin
     gLayer = layer;
     gSprite = sprite;
     gError = error;
-    gLayerWidth = int32_t(layer->columns * layer->tileWidth);
-    gLayerHeight = int32_t(layer->rows * layer->tileHeight);
+    // A menu page passes no layer.
+    gLayerWidth = layer ? int32_t(layer->columns * layer->tileWidth) : 0;
+    gLayerHeight = layer ? int32_t(layer->rows * layer->tileHeight) : 0;
     if (!BuildWalkBoxes(&gTable, layer, sprite, true, error, "Grumet"))
         return 0;
     platform::Srand(uint32_t(platform::TimeSeconds()));

@@ -29,10 +29,9 @@ BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uin
     if (!StartPickup(&gModule, layer, sprite, error, nullptr, "TestBrain"))
         return 0;
     for (SpriteInstance* i = sprite->instances.ptr; i; i = i->next.ptr) {
-        i->sounds[0] = SoundFXGetBuffer("data\\QEXDSW.009");
-        if (!i->sounds[0]) {
+        if (!TakeSound(&gModule, i, SoundFXGetBuffer("data\\QEXDSW.009"), "TestBrain")) {
             ReleasePickup(&gModule);
-            return 0; // the sound library has filled the record
+            return 0;
         }
         i->lastButtons = 0;
         i->direction = 1;

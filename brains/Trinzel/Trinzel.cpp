@@ -15,10 +15,9 @@ BRAIN_EXPORT int32_t Initialize(Layer* layer, Sprite* sprite, FrameControl*, uin
     if (!StartPickup(&gModule, layer, sprite, error, &Sprite::isGoodie, "Trinzel"))
         return 0;
     for (SpriteInstance* i = sprite->instances.ptr; i; i = i->next.ptr) {
-        i->sounds[0] = SoundFXGetBuffer("data\\QEXASW.016");
-        if (!i->sounds[0]) {
+        if (!TakeSound(&gModule, i, SoundFXGetBuffer("data\\QEXASW.016"), "Trinzel")) {
             ReleasePickup(&gModule);
-            return 0; // the sound library has filled the record
+            return 0;
         }
         i->lastButtons = 0;
         i->direction = 1;

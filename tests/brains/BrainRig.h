@@ -84,8 +84,8 @@ class BrainRig : public ::testing::Test {
         return p;
     }
 
-    // A layer of 16-pixel tiles, all empty air, with two mask tiles: 1 solid,
-    // 2 clear.
+    // A layer of 16-pixel tiles, all empty air, with three mask tiles: 1 solid,
+    // 2 clear, 3 solid in its left half only (pins which bit is which pixel).
     void MakeLayer(uint32_t columns, uint32_t rows) {
         layer_ = New<Layer>();
         std::snprintf(layer_->name, sizeof(layer_->name), "main");
@@ -96,11 +96,14 @@ class BrainRig : public ::testing::Test {
         layer_->maskData.ptr = New<uint32_t>(size_t(columns) * rows);
         for (size_t n = 0; n < size_t(columns) * rows; ++n)
             layer_->maskData.ptr[n] = Cell(15);
-        layer_->maskStride = 2;
-        layer_->maskBytes = 2 * 16 * 2;
+        layer_->maskStride = 3;
+        layer_->maskBytes = 3 * 16 * 2;
         layer_->maskBitmap.ptr = New<uint8_t>(layer_->maskBytes);
-        for (int row = 0; row < 16; ++row)
-            layer_->maskBitmap.ptr[row * 4] = layer_->maskBitmap.ptr[row * 4 + 1] = 0xFF;
+        for (int row = 0; row < 16; ++row) {
+            uint8_t* tiles = layer_->maskBitmap.ptr + row * 6;
+            tiles[0] = tiles[1] = 0xFF;
+            tiles[4] = 0xFF; // the first byte holds the leftmost pixels
+        }
         layer_->maskBits.ptr = New<uint16_t>(16);
         for (int c = 0; c < 16; ++c)
             layer_->maskBits.ptr[c] = uint16_t(1u << (15 - c));

@@ -113,6 +113,16 @@ TEST_F(Pickups, ExtraLifeSwingsForwardAndBack) {
     brain.labotamize();
 }
 
+TEST_F(Pickups, TeleporterCyclesEverySixFrames) {
+    BrainModule brain("Portavo");
+    SpriteInstance* i = Pickup(brain, 2);
+    brain.Think(6);
+    EXPECT_EQ(i->frame, 1u);
+    brain.Think(6);
+    EXPECT_EQ(i->frame, 0u);
+    brain.labotamize();
+}
+
 TEST_F(Pickups, InvincibilityComesBackAboutAThousandFramesAfterItWasTaken) {
     BrainModule brain("Aegrim");
     SpriteInstance* i = Pickup(brain, 4);
@@ -177,7 +187,30 @@ TEST_F(Pickups, TheShovelDigsThroughOpenCellsAndTurnsAtBlockingOnesAndTheTop) {
     }
     EXPECT_EQ(lowest, 136) << "its bottom stops short of row 10";
     EXPECT_EQ(highest, 8) << "turns on reaching y 0";
+
+    // A ladder cell blocks as well.
+    SetCells(7, 3, 3, Cell(5));
+    i->y = 16;
+    i->phase = 1;
+    for (int n = 0; n < 30; ++n) {
+        brain.Think(1);
+        EXPECT_LE(i->y + 16, 7 * 16);
+    }
     brain.labotamize();
+}
+
+TEST_F(Pickups, TheirSoundsAreLetGoAfterTheEngineHasFreedTheInstances) {
+    for (const char* name : {"Gadrik", "Spadon", "Trinzel"}) {
+        SCOPED_TRACE(name);
+        BrainModule brain(name);
+        SpriteInstance* i = Pickup(brain, 4);
+        platform::SoundBuffer* sound = i->sounds[0];
+        ASSERT_NE(sound, nullptr);
+        sound->AddRef();
+        sprite_->instances.ptr = nullptr; // the engine's tear-down order
+        brain.labotamize();
+        EXPECT_EQ(sound->Release(), 0u) << "the brain still held its sound";
+    }
 }
 
 TEST_F(Pickups, AShovelWithNothingBelowItTurnsAtTheBottomOfTheLayer) {
