@@ -317,6 +317,11 @@ void Importer::BuildTiles(const GameLayer& g, LayerDesc& out,
     }
     out.tileWidth = uint32_t(first ? first->tileWidth : map_.tileWidth);
     out.tileHeight = uint32_t(first ? first->tileHeight : map_.tileHeight);
+    int64_t size = 0;
+    if (layer.properties.Int("tileWidth", size, where))
+        out.tileWidth = Fit<uint32_t>(size, where, "tileWidth");
+    if (layer.properties.Int("tileHeight", size, where))
+        out.tileHeight = Fit<uint32_t>(size, where, "tileHeight");
 
     out.tileMap.assign(cells, 0);
     for (size_t i = 0; i < cells && !bad; ++i) {
@@ -601,9 +606,10 @@ LayerDesc Importer::BuildLayer(const GameLayer& g, int mainStepX, int mainStepY)
     LayerDesc out;
     out.name = layer.name;
     CheckName(layer.name, where, "layer name");
-    out.isMainLayer = p.Bool("main", where) ? 1 : 0;
-
     int64_t v = 0;
+    if (p.Int("main", v, where))
+        out.isMainLayer = Fit<uint32_t>(v, where, "main");
+
     out.stepX = Fit<uint32_t>(p.Int("stepX", v, where) ? v
                               : out.isMainLayer        ? kDefaultStep
                                                        : std::llround(layer.parallaxX * mainStepX),
@@ -612,7 +618,8 @@ LayerDesc Importer::BuildLayer(const GameLayer& g, int mainStepX, int mainStepY)
                               : out.isMainLayer        ? kDefaultStep
                                                        : std::llround(layer.parallaxY * mainStepY),
                               where, "stepY");
-    out.opaque = p.Bool("opaque", where) ? 1 : 0;
+    if (p.Int("opaque", v, where))
+        out.opaque = Fit<uint32_t>(v, where, "opaque");
     out.columns = uint32_t(layer.width);
     out.rows = uint32_t(layer.height);
     if (p.Int("columns", v, where)) {
