@@ -102,8 +102,8 @@ Image Crop(const Image& source, int width, int height) {
     return out;
 }
 
-OutTileset& Exporter::AddTileset(const std::string& name, const std::string& image, int tw,
-                                 int th, int columns, int count) {
+OutTileset& Exporter::AddTileset(const std::string& name, const std::string& image, int tw, int th,
+                                 int columns, int count) {
     OutTileset t;
     t.name = name;
     t.image = image;
@@ -124,14 +124,14 @@ size_t Exporter::TileSetOf(const std::string& file) {
     std::string where = (data_ / file).string();
     TileSetPicture picture = ReadTileSetFile(DataFile(file), where);
     const TileSetFileDesc& h = picture.header;
-    if (!h.tileWidth || !h.tileHeight || !h.tilesAcross || !h.tilesDown ||
-        h.tileWidth > 4096 || h.tileHeight > 4096 || uint64_t(h.tilesAcross) * h.tilesDown > 8191)
+    if (!h.tileWidth || !h.tileHeight || !h.tilesAcross || !h.tilesDown || h.tileWidth > 4096 ||
+        h.tileHeight > 4096 || uint64_t(h.tilesAcross) * h.tilesDown > 8191)
         throw Failure(where + ": Unable to export a tile set of " + std::to_string(h.tilesAcross) +
                       " x " + std::to_string(h.tilesDown) + " tiles of " +
                       std::to_string(h.tileWidth) + " x " + std::to_string(h.tileHeight));
     std::string image = file + ".png";
-    Picture(image, Crop(picture.image, int(h.tilesAcross * h.tileWidth),
-                        int(h.tilesDown * h.tileHeight)));
+    Picture(image,
+            Crop(picture.image, int(h.tilesAcross * h.tileWidth), int(h.tilesDown * h.tileHeight)));
     AddTileset(fs::path(file).stem().string(), image, int(h.tileWidth), int(h.tileHeight),
                int(h.tilesAcross), int(h.tilesAcross * h.tilesDown))
         .file = file;
@@ -154,10 +154,10 @@ size_t Exporter::SheetOf(const std::string& file) {
                       " per row");
     uint32_t rows = (count + h.framesPerRow - 1) / h.framesPerRow;
     std::string image = file + ".png";
-    Picture(image, Crop(sheet.image, int(h.framesPerRow * h.frameWidth), int(rows * h.frameHeight)));
-    OutTileset& t = AddTileset(fs::path(file).stem().string() + " sheet", image,
-                               int(h.frameWidth), int(h.frameHeight), int(h.framesPerRow),
-                               int(count));
+    Picture(image,
+            Crop(sheet.image, int(h.framesPerRow * h.frameWidth), int(rows * h.frameHeight)));
+    OutTileset& t = AddTileset(fs::path(file).stem().string() + " sheet", image, int(h.frameWidth),
+                               int(h.frameHeight), int(h.framesPerRow), int(count));
     t.file = file;
     size_t index = tilesets_.size() - 1;
     sheetFiles_[file] = index;
@@ -166,6 +166,8 @@ size_t Exporter::SheetOf(const std::string& file) {
     t.element = doc_.NewElement("tileset");
     if (h.sheetValue)
         IntProp(t.element, "sheetValue", h.sheetValue);
+    if (count % h.framesPerRow)
+        IntProp(t.element, "frames", count);
     for (uint32_t f = 0; f < count; ++f) {
         const FrameDesc& frame = h.frames[f];
         if (frame.boxes.empty() && !frame.boxCount)
@@ -412,18 +414,20 @@ void Exporter::WriteSprites(XMLElement* group, const LayerDesc& layer) {
             if (!s.brainFile.empty())
                 Prop(o, "brain", s.brainFile);
             const std::pair<const char*, int64_t> values[] = {
-                {"points", s.points},          {"isPlayer", s.isPlayer},
-                {"isPlatform", s.isPlatform},  {"param1", s.spriteParam1},
-                {"param2", s.spriteParam2},    {"param3", s.spriteParam3},
-                {"param4", s.spriteParam4},    {"param5", s.spriteParam5},
-                {"param6", s.spriteParam6},    {"param7", s.spriteParam7},
-                {"param8", s.spriteParam8},    {"param9", s.spriteParam9},
-                {"param10", s.spriteParam10},  {"param11", s.spriteParam11},
-                {"param12", s.spriteParam12},  {"param13", s.spriteParam13},
-                {"param14", s.spriteParam14},  {"param15", s.spriteParam15},
+                {"points", s.points},         {"isPlayer", s.isPlayer},
+                {"isPlatform", s.isPlatform}, {"param1", s.spriteParam1},
+                {"param2", s.spriteParam2},   {"param3", s.spriteParam3},
+                {"param4", s.spriteParam4},   {"param5", s.spriteParam5},
+                {"param6", s.spriteParam6},   {"param7", s.spriteParam7},
+                {"param8", s.spriteParam8},   {"param9", s.spriteParam9},
+                {"param10", s.spriteParam10}, {"param11", s.spriteParam11},
+                {"param12", s.spriteParam12}, {"param13", s.spriteParam13},
+                {"param14", s.spriteParam14}, {"param15", s.spriteParam15},
                 {"param16", s.spriteParam16}};
             for (const auto& [name, value] : values)
-                if (value)
+                if (value == 1 && name[0] == 'i') // the flags, as the editor's check boxes
+                    Prop(o, name, "true", "bool");
+                else if (value)
                     IntProp(o, name, value);
             for (size_t i = 0; i < s.sequences.size(); ++i) {
                 const SequenceDesc& q = s.sequences[i];
@@ -526,9 +530,12 @@ std::string Exporter::Run(const std::string& stem) {
     if (level_.useCdAudio != uint32_t(level_.cdTrack > 0))
         IntProp(map, "useCdAudio", level_.useCdAudio);
     const std::pair<const char*, int64_t> header[] = {
-        {"header1", level_.unused1},        {"header2", level_.unused2},
-        {"header3", level_.unused3},        {"cutsceneMarker", level_.cutsceneMarker},
-        {"movieFlag", level_.movieFlag},    {"menuMarker", level_.menuMarker},
+        {"header1", level_.unused1},
+        {"header2", level_.unused2},
+        {"header3", level_.unused3},
+        {"cutsceneMarker", level_.cutsceneMarker},
+        {"movieFlag", level_.movieFlag},
+        {"menuMarker", level_.menuMarker},
         {"menuPageCount", level_.menuPageCount.value_or(0)}};
     for (const auto& [name, value] : header)
         if (value)
@@ -552,8 +559,7 @@ std::string Exporter::Run(const std::string& stem) {
         XMLElement* image = doc_.NewElement("image");
         image->SetAttribute("source", t.image.c_str());
         image->SetAttribute("width", t.columns * t.tileWidth);
-        image->SetAttribute("height",
-                            ((t.count + t.columns - 1) / t.columns) * t.tileHeight);
+        image->SetAttribute("height", ((t.count + t.columns - 1) / t.columns) * t.tileHeight);
         // The image goes after the properties, before the tiles.
         if (XMLElement* props = e->FirstChildElement("properties"))
             e->InsertAfterChild(props, image);

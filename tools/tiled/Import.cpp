@@ -176,7 +176,7 @@ std::vector<uint8_t> Importer::Rows24(const Tileset& t, int32_t& width, int32_t&
     height = rows * t.tileHeight;
     return gamedata::DibRows(width, height, 24, [&](int x, int y) {
         int id = (y / t.tileHeight) * t.columns + x / t.tileWidth;
-        return id < t.tileCount ? GamePixel(t, id, x % t.tileWidth, y % t.tileHeight) : 0u;
+        return GamePixel(t, id, x % t.tileWidth, y % t.tileHeight);
     });
 }
 
@@ -205,7 +205,15 @@ std::string Importer::WriteSheet(const Tileset& t) {
         sheet.sheetValue = Fit<uint32_t>(value, where, "sheetValue");
     sheet.bitmap.bitCount = 24;
     sheet.bitmap.pixels = Rows24(t, sheet.bitmap.width, sheet.bitmap.height);
-    for (int id = 0; id < t.tileCount; ++id) {
+    // The editor counts every cell of the picture as a tile; `frames` says how
+    // many of them the sheet holds.
+    int64_t frames = t.tileCount;
+    if (t.properties.Int("frames", frames, where) && (frames < 0 || frames > t.tileCount)) {
+        Error(where + ": frames " + std::to_string(frames) + " is outside 0 to " +
+              std::to_string(t.tileCount));
+        frames = t.tileCount;
+    }
+    for (int id = 0; id < frames; ++id) {
         gamedata::FrameDesc frame;
         if (const Tile* tile = t.TileAt(id)) {
             std::string tileWhere = where + ": tile " + std::to_string(id);

@@ -76,8 +76,8 @@ class Reader {
         s.spriteParam6 = in_.U16();
         s.spriteParam10 = in_.U16();
         s.spriteParam8 = in_.U16();
-        for (uint16_t* p : {&s.spriteParam11, &s.spriteParam12, &s.spriteParam13,
-                            &s.spriteParam14, &s.spriteParam15, &s.spriteParam16})
+        for (uint16_t* p : {&s.spriteParam11, &s.spriteParam12, &s.spriteParam13, &s.spriteParam14,
+                            &s.spriteParam15, &s.spriteParam16})
             *p = in_.U16();
         CheckRoom(instances, 6, "instances");
         for (uint16_t i = 0; i < instances; ++i)
