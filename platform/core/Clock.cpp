@@ -17,6 +17,7 @@ constexpr int64_t kVirtualQuantum = 50;
 std::atomic<int64_t> gVirtualNow{0};
 std::atomic<int64_t> gAlarmDue{INT64_MAX};
 std::atomic<ClockAlarm> gAlarm{nullptr};
+std::atomic<ClockListener> gListener{nullptr};
 
 // Virtual time moved on to `now`: a timer that fell due must have fired
 // before the clock call returns, or runs would not repeat.
@@ -26,6 +27,8 @@ int64_t Moved(int64_t now) {
         if (alarm)
             alarm(now);
     }
+    if (ClockListener listener = gListener.load(std::memory_order_acquire))
+        listener(now);
     return now;
 }
 
@@ -44,6 +47,10 @@ int64_t VirtualNow() {
 void SetClockAlarm(int64_t due, ClockAlarm handler) {
     gAlarm.store(handler);
     gAlarmDue.store(due, std::memory_order_release);
+}
+
+void SetClockListener(ClockListener listener) {
+    gListener.store(listener, std::memory_order_release);
 }
 
 bool VirtualClock() {

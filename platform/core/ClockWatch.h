@@ -14,4 +14,10 @@ int64_t VirtualNow();
 using ClockAlarm = void (*)(int64_t now);
 void SetClockAlarm(int64_t due, ClockAlarm handler);
 
+// Called with the new time by every thread that moves virtual time on, after
+// any alarm; null for none. The sound output of the virtual clock renders
+// what fell due here. One listener for the process.
+using ClockListener = void (*)(int64_t now);
+void SetClockListener(ClockListener listener);
+
 } // namespace platform

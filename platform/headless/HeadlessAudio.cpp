@@ -1,16 +1,31 @@
-// Outputs without an audio device: samples rendered in real time and thrown
-// away, or written to a WAV file for tests and recordings.
+// Outputs without an audio device: samples rendered in time and thrown away,
+// or written to a WAV file for tests and recordings. On the real clock a
+// thread of their own renders them; on the virtual clock they are rendered
+// as virtual time moves on, so a sound lasts its length in virtual time and
+// runs repeat exactly.
+#include "platform/Clock.h"
+#include "platform/core/ClockWatch.h"
 #include "platform/sound/SoundOutput.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace platform {
 namespace {
+
+class PacedOutput;
+
+// The output that follows the virtual clock, and the lock its rendering
+// takes: moving the clock, catching up and ending the output all meet here.
+std::mutex gVirtualLock;
+PacedOutput* gVirtualOutput = nullptr;
+
+void OnClockMoved(int64_t now);
 
 class PacedOutput : public SoundOutput {
   public:
@@ -18,12 +33,25 @@ class PacedOutput : public SoundOutput {
         : format_(format), render_(render), context_(context), file_(file) {
         if (file_)
             WriteHeader(0);
-        thread_ = std::thread([this] { Run(); });
+        if (VirtualClock()) {
+            start_ = VirtualNow();
+            std::lock_guard<std::mutex> guard(gVirtualLock);
+            gVirtualOutput = this;
+            SetClockListener(OnClockMoved);
+        } else {
+            thread_ = std::thread([this] { Run(); });
+        }
     }
 
     ~PacedOutput() override {
-        stop_ = true;
-        thread_.join();
+        if (thread_.joinable()) {
+            stop_ = true;
+            thread_.join();
+        } else {
+            std::lock_guard<std::mutex> guard(gVirtualLock);
+            if (gVirtualOutput == this)
+                gVirtualOutput = nullptr;
+        }
         if (file_) {
             WriteHeader(dataBytes_);
             std::fclose(file_);
@@ -31,6 +59,31 @@ class PacedOutput : public SoundOutput {
     }
 
     const char* Name() const override { return file_ ? "wav" : "null"; }
+
+    // Renders everything due by virtual time `now`, when that is at least
+    // `least` frames (gVirtualLock held).
+    void RenderDue(int64_t now, uint64_t least) {
+        if (now <= start_)
+            return;
+        uint64_t due = uint64_t(now - start_) * format_.rate / 1000000;
+        if (due < rendered_ + std::max<uint64_t>(least, 1))
+            return;
+        const uint32_t block = format_.rate / 100;
+        const uint32_t frameBytes = format_.channels * format_.bits / 8;
+        scratch_.resize(size_t(block) * frameBytes);
+        while (rendered_ < due) {
+            uint32_t frames = uint32_t(std::min<uint64_t>(block, due - rendered_));
+            render_(context_, scratch_.data(), frames);
+            if (file_)
+                dataBytes_ +=
+                    uint32_t(std::fwrite(scratch_.data(), 1, size_t(frames) * frameBytes, file_));
+            rendered_ += frames;
+        }
+        if (file_)
+            std::fflush(file_);
+    }
+
+    uint32_t Rate() const { return format_.rate; }
 
   private:
     // Renders in blocks of 10 ms against the real clock, catching up after a
@@ -97,9 +150,28 @@ class PacedOutput : public SoundOutput {
     uint32_t dataBytes_ = 0;
     std::atomic<bool> stop_{false};
     std::thread thread_;
+    int64_t start_ = 0;     // virtual time of the first frame
+    uint64_t rendered_ = 0; // frames rendered since then
+    std::vector<uint8_t> scratch_;
 };
 
+// Every millisecond of virtual time is rendered as it passes; CatchUp takes
+// the rest.
+void OnClockMoved(int64_t now) {
+    std::lock_guard<std::mutex> guard(gVirtualLock);
+    if (gVirtualOutput)
+        gVirtualOutput->RenderDue(now, gVirtualOutput->Rate() / 1000);
+}
+
 } // namespace
+
+void CatchUpSoundOutput() {
+    if (!VirtualClock())
+        return;
+    std::lock_guard<std::mutex> guard(gVirtualLock);
+    if (gVirtualOutput)
+        gVirtualOutput->RenderDue(VirtualNow(), 0);
+}
 
 SoundOutput* OpenNullSoundOutput(const OutputFormat& format, RenderFn render, void* context) {
     return new PacedOutput(format, render, context, nullptr);

@@ -93,6 +93,7 @@ class BufferImpl final : public SoundBuffer {
             return r;
         if (!status)
             return kInvalidParam;
+        CatchUpSoundOutput();
         std::lock_guard<std::mutex> guard(gMixLock);
         *status = 0;
         if (playing_)
@@ -124,6 +125,7 @@ class BufferImpl final : public SoundBuffer {
         Result r;
         if (FaultHit("Stop", &r))
             return r;
+        CatchUpSoundOutput();
         std::lock_guard<std::mutex> guard(gMixLock);
         if (playing_) {
             playing_ = false;
@@ -632,6 +634,7 @@ Result BufferImpl::Play(uint32_t flags) {
     Result r;
     if (FaultHit("Play", &r))
         return r;
+    CatchUpSoundOutput(); // a sound started now is heard from now
     {
         std::lock_guard<std::mutex> guard(gMixLock);
         if (lost_)

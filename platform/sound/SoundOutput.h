@@ -23,9 +23,15 @@ class SoundOutput {
     virtual const char* Name() const = 0;
 };
 
+// On the virtual clock the file and null outputs render from the threads that
+// move virtual time on, as it moves; this renders what is due now, so that a
+// buffer's state answers for the present moment. Call it without the mixer's
+// lock held. Nothing on the real clock.
+void CatchUpSoundOutput();
+
 // The audio device; null when there is none.
 SoundOutput* OpenSdlSoundOutput(const OutputFormat& format, RenderFn render, void* context);
-// Paced by the real clock; the samples are discarded.
+// Paced by the real clock, or the virtual one; the samples are discarded.
 SoundOutput* OpenNullSoundOutput(const OutputFormat& format, RenderFn render, void* context);
 // Paced like the null output; the samples go to a WAV file whose header is
 // completed when the output is deleted. Null when the file cannot be made.

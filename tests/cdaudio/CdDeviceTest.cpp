@@ -113,6 +113,13 @@ TEST(CdDevice, WithoutTracksItOpensAsADriveWithoutADisc) {
     EXPECT_STREQ(text, "");
 }
 
+// The output follows the virtual clock, the track's decoder real time: both
+// move on.
+void Wait(uint32_t ms) {
+    Sleep(ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 // Playback reaches the sound output: a track plays on into the next, the
 // compact-disc line's volume scales it, and FLAC decodes like WAV.
 TEST(CdDevice, PlaysOnIntoTheNextTrackThroughTheMixerAtTheLinesVolume) {
@@ -148,10 +155,10 @@ TEST(CdDevice, PlaysOnIntoTheNextTrackThroughTheMixerAtTheLinesVolume) {
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), MCI_MODE_PLAY);
     // The second track at half volume, from when it is heard.
     for (int i = 0; i < 400 && Status(id, MCI_STATUS_CURRENT_TRACK) != 2; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        Wait(5);
     ASSERT_EQ(mixerSetControlDetails(mixer, &details, 0), MMSYSERR_NOERROR);
     for (int i = 0; i < 300 && Status(id, MCI_STATUS_MODE) == MCI_MODE_PLAY; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Wait(10);
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), MCI_MODE_STOP);
     EXPECT_EQ(Status(id, MCI_STATUS_CURRENT_TRACK), flac ? 3u : 2u);
     ASSERT_EQ(mciSendCommand(id, MCI_CLOSE, 0, nullptr), 0u);
