@@ -13,6 +13,9 @@ namespace {
 constexpr uint8_t kKeyEscape = 0x01;
 constexpr int32_t kAxisThreshold = 5;
 
+// Joysticks plugged in as of the last enumeration.
+uint64_t gArrivalsSeen = 0;
+
 void InputError(const char* location, const char* message) {
     FillError(&gErrorInfo, kErrorFatal, "InputEngine", location, message);
 }
@@ -47,6 +50,32 @@ void CentreJoystick(JoyState2* state) {
     *state = JoyState2{};
     for (uint32_t& pov : state->pov)
         pov = 0xFFFFFFFF;
+}
+
+// Opens the joysticks as the set-up does, once one has been plugged in while
+// none was open. A failure here costs the joystick, not the game: the record
+// is left as it was and the debugger told.
+void TakeUpJoysticks(const char* screenName) {
+    InputState& s = gInputState;
+    gArrivalsSeen = platform::JoystickArrivals();
+    ErrorInfo before = gErrorInfo;
+    int failed = 0;
+    if (s.input->EnumDevices(platform::DIDEVTYPE_JOYSTICK, JoystickEnumerate, &failed,
+                             platform::DIEDFL_ATTACHEDONLY) != platform::kOk ||
+        failed == 1) {
+        platform::DebugPrintf("\n%s could not take up a joystick: %s\n", screenName,
+                              failed == 1 ? gErrorInfo.message : "enumeration failed");
+        gErrorInfo = before;
+        JoystickListFree();
+        s.joystickCount = 0;
+        return;
+    }
+    if (s.joystickCount == 0)
+        return;
+    s.joystick1.device = s.joystickList->device;
+    s.joystick2.device = s.joystickCount > 1 ? s.joystickList->next->device : nullptr;
+    s.joystickPresent = 1;
+    platform::DebugPrintf("\n%s took up a joystick!\n", screenName);
 }
 
 bool KeyDown(uint8_t code) {
@@ -103,6 +132,7 @@ int InputInit() {
         InputCleanup(); // the callback has said what went wrong
         return 0;
     }
+    gArrivalsSeen = platform::JoystickArrivals();
     if (s.joystickCount == 0)
         return 1;
     s.joystick1.device = s.joystickList->device;
@@ -227,6 +257,8 @@ void InputReadDevices(const char* screenName) {
         std::memset(s.keysNow, 0, sizeof(s.keysNow));
         Reacquire(s.keyboard, screenName, "keyboard");
     }
+    if (s.joystickPresent != 1 && s.input && platform::JoystickArrivals() != gArrivalsSeen)
+        TakeUpJoysticks(screenName);
     if (s.joystickPresent == 1 && s.joystick1.device) {
         platform::InputDevice* joystick = s.joystick1.device;
         if (joystick->Poll() == platform::kInputLost)

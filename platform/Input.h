@@ -6,6 +6,10 @@
 // the focus: the next read answers kInputLost, and acquiring while the window
 // is in the background answers kOtherAppHasPrio.
 //
+// A joystick device whose joystick is unplugged reads kInputLost and
+// acquires kUnplugged until that joystick, or another that no device is
+// made on, is plugged in: the acquire then takes it up.
+//
 // VRASK_INPUT=<file> drives the keyboard and faked joysticks from a script,
 // VRASK_RECORD=<file> writes what was read in the same format, and
 // VRASK_JOYSTICKS=<n> attaches n faked joysticks (docs/input.md).
@@ -112,6 +116,11 @@ class InputSystem : public Object {
 // kBadFormat or kNotFound when VRASK_INPUT cannot be used, and with the
 // file's result when VRASK_RECORD cannot be created.
 Result CreateInput(void* instance, uint32_t version, InputSystem** out);
+
+// Counts the joysticks plugged in since the start (live ones, or the
+// script's plug lines): a program that opened none can enumerate again when
+// it changes.
+uint64_t JoystickArrivals();
 
 // For tests: replaces the input script with `text` (null: live input),
 // restarts the read count, and sets the number of faked joysticks used

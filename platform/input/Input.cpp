@@ -70,9 +70,11 @@ class Device final : public InputDevice {
   public:
     Device(Kind kind, const Guid& guid, int number, std::unique_ptr<input::LiveJoystick> live)
         : kind_(kind), guid_(guid), number_(number), live_(std::move(live)) {
+        Hub::Get().Hold(number_, 1);
         ++gAlive;
     }
     ~Device() override {
+        Hub::Get().Hold(number_, -1);
         Hub::Get().DropExclusive(this);
         --gAlive;
     }
@@ -158,7 +160,7 @@ class Device final : public InputDevice {
             return injected;
         if (!hasFormat_)
             return kInvalidParam;
-        if (unplugged_)
+        if (unplugged_ && !TakeUpReplacement())
             return kUnplugged;
         input::FocusView focus = Hub::Get().Focus();
         if (acquired_ && !LostNow(focus))
@@ -228,6 +230,27 @@ class Device final : public InputDevice {
     }
 
   private:
+    // A joystick device whose stick was unplugged carries on with the same
+    // stick plugged back, or another one no device holds, keeping its
+    // properties: the callers' re-acquire rule so takes up a new controller.
+    bool TakeUpReplacement() {
+        Hub& hub = Hub::Get();
+        int number = hub.Replacement(number_);
+        if (number < 0)
+            return false;
+        std::unique_ptr<input::LiveJoystick> live = hub.OpenLive(hub.JoystickGuid(number));
+        RawJoystick probe;
+        if (!hub.ReadJoystick(number, live.get(), &probe))
+            return false;
+        hub.Hold(number_, -1);
+        hub.Hold(number, 1);
+        number_ = number;
+        guid_ = hub.JoystickGuid(number);
+        live_ = std::move(live);
+        unplugged_ = false;
+        return true;
+    }
+
     bool LostNow(const input::FocusView& focus) const {
         return (coop_ & DISCL_FOREGROUND) && (!focus.focus || focus.losses != lossesAtAcquire_);
     }
@@ -377,6 +400,10 @@ bool SetInputScript(const char* text, uint32_t fakeJoysticks) {
 
 bool SetInputRecord(const char* path) {
     return Hub::Get().SetRecord(path);
+}
+
+uint64_t JoystickArrivals() {
+    return Hub::Get().Arrivals();
 }
 
 uint32_t InputObjectsAlive() {

@@ -47,6 +47,8 @@ class InputBackend {
     virtual void ListJoysticks(std::vector<InputDeviceInstance>* out) = 0;
     // Null when the joystick is no longer attached.
     virtual LiveJoystick* OpenJoystick(const Guid& instance) = 0;
+    // Counts the joysticks plugged in since the backend started.
+    virtual uint64_t JoystickArrivals() { return 0; }
 };
 
 InputBackend* CreateSdlInputBackend();

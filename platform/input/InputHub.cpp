@@ -20,7 +20,9 @@ struct Joystick {
     InputDeviceInstance info;
     bool fake;
     uint32_t fakeIndex;
-    RawJoystick recorded; // as the recording last wrote it
+    RawJoystick recorded;  // as the recording last wrote it
+    bool recordedAttached; // as the recording last said
+    uint32_t holders;      // devices made on it
 };
 
 void SetGuid(Guid* guid, const char* tag, uint32_t number) {
@@ -109,8 +111,7 @@ struct Hub::Impl {
 
     void Reset() {
         next = 0;
-        state = ScriptState{};
-        state.joysticks.assign(fakeCount, CentredJoystick());
+        state = StartState(scripted ? script : Script{}, fakeCount);
         reads = 0;
         latched = false;
         view = FocusView{true, 0};
@@ -134,8 +135,10 @@ struct Hub::Impl {
         recordedFocus = true;
         recordedLosses = LiveFocus().losses;
         recordedJoysticks = 0;
-        for (Joystick& j : joysticks)
+        for (Joystick& j : joysticks) {
             j.recorded = CentredJoystick();
+            j.recordedAttached = true;
+        }
         std::fflush(record);
         return true;
     }
@@ -157,6 +160,54 @@ struct Hub::Impl {
             if (SameGuid(joysticks[i].info.instanceGuid, guid))
                 return static_cast<int>(i);
         return -1;
+    }
+
+    uint64_t RecordIndex() const { return reads ? reads - 1 : 0; }
+
+    // The attached joysticks, in the order of their numbers; numbers follow
+    // first sight, so a joystick plugged in later comes last and the others
+    // keep theirs.
+    void List(std::vector<InputDeviceInstance>* out) {
+        std::vector<InputDeviceInstance> listed;
+        if (!scripted)
+            Backend().ListJoysticks(&listed);
+        for (uint32_t i = 0; i < fakeCount; ++i)
+            if (i >= state.attached.size() || state.attached[i])
+                listed.push_back(FakeJoystick(i));
+        for (const InputDeviceInstance& info : listed) {
+            if (Number(info.instanceGuid) >= 0)
+                continue;
+            Joystick j{};
+            j.info = info;
+            j.fake = std::memcmp(info.instanceGuid.bytes, "VRASKFJI", 8) == 0;
+            std::memcpy(&j.fakeIndex, info.instanceGuid.bytes + 8, sizeof(j.fakeIndex));
+            j.recorded = CentredJoystick();
+            // Seen only once reading has begun: plugged in during the session.
+            j.recordedAttached = reads == 0;
+            joysticks.push_back(j);
+        }
+        out->clear();
+        for (Joystick& j : joysticks)
+            for (const InputDeviceInstance& info : listed)
+                if (SameGuid(j.info.instanceGuid, info.instanceGuid))
+                    out->push_back(j.info);
+        if (!record)
+            return;
+        if (joysticks.size() > recordedJoysticks) {
+            recordedJoysticks = static_cast<uint32_t>(joysticks.size());
+            std::fprintf(record, "joysticks %u\n", recordedJoysticks);
+        }
+        for (size_t n = 0; n < joysticks.size(); ++n) {
+            Joystick& j = joysticks[n];
+            bool attached = false;
+            for (const InputDeviceInstance& info : *out)
+                attached = attached || SameGuid(j.info.instanceGuid, info.instanceGuid);
+            if (attached && !j.recordedAttached) {
+                std::fprintf(record, "%" PRIu64 " plug %zu\n", RecordIndex(), n);
+                j.recordedAttached = true;
+            }
+        }
+        std::fflush(record);
     }
 };
 
@@ -285,33 +336,56 @@ FocusView Hub::Focus() {
 void Hub::ListJoysticks(std::vector<InputDeviceInstance>* out) {
     Impl& h = *impl_;
     std::lock_guard<std::mutex> guard(h.lock);
+    h.List(out);
+}
+
+int Hub::Replacement(int number) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
     std::vector<InputDeviceInstance> listed;
-    if (!h.scripted)
-        h.Backend().ListJoysticks(&listed);
-    for (uint32_t i = 0; i < h.fakeCount; ++i)
-        listed.push_back(FakeJoystick(i));
-    // Numbers follow first sight, so a joystick plugged in later comes last
-    // and the others keep theirs.
+    h.List(&listed);
+    // The same joystick plugged back, else one of the same make, else any
+    // that no device has been made on.
+    int best = -1, bestRank = 0;
     for (const InputDeviceInstance& info : listed) {
-        if (h.Number(info.instanceGuid) >= 0)
+        int n = h.Number(info.instanceGuid);
+        const Joystick& j = h.joysticks[n];
+        if (n != number && j.holders > 0)
             continue;
-        Joystick j{};
-        j.info = info;
-        j.fake = std::memcmp(info.instanceGuid.bytes, "VRASKFJI", 8) == 0;
-        std::memcpy(&j.fakeIndex, info.instanceGuid.bytes + 8, sizeof(j.fakeIndex));
-        j.recorded = CentredJoystick();
-        h.joysticks.push_back(j);
+        int rank = 1;
+        if (n == number)
+            rank = 3;
+        else if (number >= 0 && static_cast<size_t>(number) < h.joysticks.size() &&
+                 SameGuid(info.productGuid, h.joysticks[number].info.productGuid))
+            rank = 2;
+        if (rank > bestRank) {
+            best = n;
+            bestRank = rank;
+        }
     }
-    out->clear();
-    for (const Joystick& j : h.joysticks)
-        for (const InputDeviceInstance& info : listed)
-            if (SameGuid(j.info.instanceGuid, info.instanceGuid))
-                out->push_back(j.info);
-    if (h.record && h.joysticks.size() > h.recordedJoysticks) {
-        h.recordedJoysticks = static_cast<uint32_t>(h.joysticks.size());
-        std::fprintf(h.record, "joysticks %u\n", h.recordedJoysticks);
-        std::fflush(h.record);
-    }
+    return best;
+}
+
+Guid Hub::JoystickGuid(int number) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    if (number < 0 || static_cast<size_t>(number) >= h.joysticks.size())
+        return Guid{};
+    return h.joysticks[number].info.instanceGuid;
+}
+
+void Hub::Hold(int number, int change) {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    if (number >= 0 && static_cast<size_t>(number) < h.joysticks.size() &&
+        (change > 0 || h.joysticks[number].holders > 0))
+        h.joysticks[number].holders += change;
+}
+
+uint64_t Hub::Arrivals() {
+    Impl& h = *impl_;
+    std::lock_guard<std::mutex> guard(h.lock);
+    return h.scripted ? h.state.arrivals : h.Backend().JoystickArrivals();
 }
 
 int Hub::JoystickNumber(const Guid& instance) {
@@ -335,17 +409,29 @@ bool Hub::ReadJoystick(int number, LiveJoystick* live, RawJoystick* out) {
     if (number < 0 || static_cast<size_t>(number) >= h.joysticks.size())
         return false;
     Joystick& j = h.joysticks[number];
+    bool attached = true;
     if (j.fake) {
-        if (h.scripted && j.fakeIndex < h.state.joysticks.size())
+        if (j.fakeIndex < h.state.attached.size() && !h.state.attached[j.fakeIndex])
+            attached = false;
+        else if (h.scripted && j.fakeIndex < h.state.joysticks.size())
             *out = h.state.joysticks[j.fakeIndex];
         else
             *out = CentredJoystick();
-    } else if (!live || !live->Read(out)) {
+    } else {
+        attached = live && live->Read(out);
+    }
+    if (!attached) {
+        if (h.record && j.recordedAttached) {
+            std::fprintf(h.record, "%" PRIu64 " unplug %d\n", h.RecordIndex(), number);
+            std::fflush(h.record);
+            j.recordedAttached = false;
+            j.recorded = CentredJoystick(); // a stick plugged back starts at rest
+        }
         return false;
     }
     if (h.record) {
-        WriteJoystickChanges(h.record, h.reads ? h.reads - 1 : 0, static_cast<uint32_t>(number),
-                             *out, &j.recorded);
+        WriteJoystickChanges(h.record, h.RecordIndex(), static_cast<uint32_t>(number), *out,
+                             &j.recorded);
         std::fflush(h.record);
     }
     return true;

@@ -41,8 +41,17 @@ class Hub {
     int JoystickNumber(const Guid& instance);
     // Null for a faked joystick or one no longer attached.
     std::unique_ptr<LiveJoystick> OpenLive(const Guid& instance);
-    // False when a live joystick is unplugged.
+    // False when the joystick is unplugged.
     bool ReadJoystick(int number, LiveJoystick* live, RawJoystick* out);
+    // For a device whose joystick was unplugged: the number of an attached
+    // joystick to carry on with (that one plugged back, one of the same
+    // make, or any no device is made on), or -1.
+    int Replacement(int number);
+    Guid JoystickGuid(int number);
+    // Counts the devices made on a joystick.
+    void Hold(int number, int change);
+    // Joysticks plugged in since the start, live or scripted.
+    uint64_t Arrivals();
 
     // Exclusive acquisition: one owner per device.
     bool ClaimExclusive(const Guid& device, const void* owner);

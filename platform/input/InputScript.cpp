@@ -295,6 +295,15 @@ bool ParseScript(const std::string& text, Script* out, std::string* error) {
                 return fail("expected \"<index> focus lost|gained\"");
             event.kind = ScriptEvent::Focus;
             event.value = words[2] == "gained";
+        } else if (verb == "plug" || verb == "unplug") {
+            int64_t joystick;
+            if (words.size() != 3)
+                return fail("expected \"<index> " + verb + " <joystick>\"");
+            if (!ParseInt(words[2], &joystick) || joystick < 0 || joystick >= kMaxFakeJoysticks)
+                return fail("bad joystick number \"" + words[2] + "\"");
+            event.kind = ScriptEvent::Plug;
+            event.joystick = static_cast<uint32_t>(joystick);
+            event.value = verb == "plug";
         } else if (verb == "axis" || verb == "button" || verb == "pov") {
             int64_t joystick, value;
             if (words.size() != 5)
@@ -344,7 +353,7 @@ bool ParseScript(const std::string& text, Script* out, std::string* error) {
 bool CheckScriptJoysticks(const Script& script, uint32_t joysticks, std::string* error) {
     for (const ScriptEvent& e : script.events) {
         if ((e.kind == ScriptEvent::Axis || e.kind == ScriptEvent::Button ||
-             e.kind == ScriptEvent::Pov) &&
+             e.kind == ScriptEvent::Pov || e.kind == ScriptEvent::Plug) &&
             e.joystick >= joysticks) {
             *error = "line " + std::to_string(e.line) + ": joystick " + std::to_string(e.joystick) +
                      " is not attached (" + std::to_string(joysticks) + " faked joysticks)";
@@ -354,8 +363,32 @@ bool CheckScriptJoysticks(const Script& script, uint32_t joysticks, std::string*
     return true;
 }
 
+ScriptState StartState(const Script& script, uint32_t joysticks) {
+    ScriptState state;
+    state.joysticks.assign(joysticks, CentredJoystick());
+    state.attached.assign(joysticks, 1);
+    std::vector<bool> seen(joysticks, false);
+    for (const ScriptEvent& e : script.events) {
+        if (e.kind != ScriptEvent::Plug || e.joystick >= joysticks || seen[e.joystick])
+            continue;
+        seen[e.joystick] = true;
+        state.attached[e.joystick] = e.value ? 0 : 1;
+    }
+    return state;
+}
+
 void ApplyEvent(const ScriptEvent& event, ScriptState* state) {
     switch (event.kind) {
+    case ScriptEvent::Plug:
+        if (event.joystick >= state->attached.size() ||
+            state->attached[event.joystick] == (event.value ? 1 : 0))
+            break;
+        // Plugged in or out, a stick is at rest.
+        state->attached[event.joystick] = event.value ? 1 : 0;
+        state->joysticks[event.joystick] = CentredJoystick();
+        if (event.value)
+            ++state->arrivals;
+        break;
     case ScriptEvent::Key:
         state->keys[event.item] = event.value ? 0x80 : 0;
         break;

@@ -12,12 +12,13 @@
 namespace platform::input {
 
 struct ScriptEvent {
-    enum Kind { Key, Axis, Button, Pov, Focus };
+    enum Kind { Key, Axis, Button, Pov, Focus, Plug };
     uint64_t index;
     Kind kind;
     uint32_t joystick;
     uint32_t item; // scan code, axis, button or hat number
-    int64_t value; // key/button: 1 down; axis position; hat value; focus: 1 gained
+    int64_t value; // key/button: 1 down; axis position; hat value; focus: 1 gained;
+                   // plug: 1 plugged in
     uint32_t line; // for messages
 };
 
@@ -38,9 +39,14 @@ bool CheckScriptJoysticks(const Script& script, uint32_t joysticks, std::string*
 struct ScriptState {
     uint8_t keys[256] = {};
     std::vector<RawJoystick> joysticks;
+    std::vector<uint8_t> attached; // per faked joystick
     bool focus = true;
     uint64_t losses = 0;
+    uint64_t arrivals = 0; // joysticks plugged in
 };
+// The state before the first read: `joysticks` faked joysticks at rest, each
+// attached unless its first plug line plugs it in.
+ScriptState StartState(const Script& script, uint32_t joysticks);
 void ApplyEvent(const ScriptEvent& event, ScriptState* state);
 
 // Writers of the recording: each writes the lines that turn `before` into

@@ -1,17 +1,23 @@
 // Live input on the sdl backend: the keyboard by scan code, the mouse, SDL
 // joysticks and game controllers, and the window's focus.
 #include "platform/Debug.h"
+#include "platform/Files.h"
 #include "platform/input/InputBackend.h"
 #include "platform/sdl/SdlHooks.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <SDL.h>
 
 namespace platform::input {
 namespace {
+
+// Beside the preferences.
+constexpr const char* kMappingsFile = "data\\gamecontrollerdb.txt";
 
 struct ScanPair {
     SDL_Scancode sdl;
@@ -151,6 +157,7 @@ std::atomic<int32_t> gMouseX{0}, gMouseY{0}, gMouseZ{0};
 // between two reads is gone from SDL's keyboard state, but the game must
 // still see it down once.
 std::atomic<uint8_t> gPressed[256];
+std::atomic<uint64_t> gArrivals{0};
 
 void OnEvent(const SDL_Event& event) {
     switch (event.type) {
@@ -158,6 +165,9 @@ void OnEvent(const SDL_Event& event) {
         if (!event.key.repeat && event.key.keysym.scancode < SDL_NUM_SCANCODES)
             if (uint8_t code = Scan().code[event.key.keysym.scancode])
                 gPressed[code] = 0x80;
+        break;
+    case SDL_JOYDEVICEADDED:
+        ++gArrivals;
         break;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
@@ -357,9 +367,35 @@ class SdlInput final : public InputBackend {
         return nullptr;
     }
 
+    uint64_t JoystickArrivals() override { return gArrivals; }
+
   private:
     bool joysticks_;
 };
+
+// Controller mappings: the user's file beside the preferences, then
+// SDL_GAMECONTROLLERCONFIG once more so that the variable wins over the file
+// (SDL read it alone at start-up).
+void LoadMappings() {
+    char path[4096];
+    if (FileExists(kMappingsFile) && ResolvePath(kMappingsFile, path, sizeof(path))) {
+        int added = SDL_GameControllerAddMappingsFromFile(path);
+        if (added < 0)
+            DebugPrintf("Input: cannot read controller mappings %s: %s\n", path, SDL_GetError());
+        else
+            DebugPrintf("Input: %d controller mappings from %s\n", added, path);
+    }
+    if (const char* config = std::getenv("SDL_GAMECONTROLLERCONFIG")) {
+        std::string lines = config;
+        for (size_t at = 0; at < lines.size();) {
+            size_t end = lines.find('\n', at);
+            std::string line = lines.substr(at, end == std::string::npos ? end : end - at);
+            at = end == std::string::npos ? lines.size() : end + 1;
+            if (!line.empty() && line[0] != '#' && SDL_GameControllerAddMapping(line.c_str()) < 0)
+                DebugPrintf("Input: SDL_GAMECONTROLLERCONFIG: %s\n", SDL_GetError());
+        }
+    }
+}
 
 } // namespace
 
@@ -374,6 +410,8 @@ InputBackend* CreateSdlInputBackend() {
     bool joysticks = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     if (!joysticks)
         DebugPrintf("Input: SDL joysticks unavailable: %s\n", SDL_GetError());
+    else
+        LoadMappings();
     SdlAddEventHook(OnEvent);
     return new SdlInput(joysticks);
 }

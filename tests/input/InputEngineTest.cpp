@@ -264,6 +264,73 @@ std::vector<Frame> RunFrames(int count) {
     return frames;
 }
 
+TEST_F(InputTest, ControllersPluggedInOrOutDuringPlayAreTakenUpOrDroppedAtTheNextRead) {
+    // Both faked joysticks start unplugged, their first plug line plugging them in.
+    const char* session = "joysticks 2\n"
+                          "2 plug 1\n2 axis 1 x 10000\n"               // the first one comes
+                          "4 unplug 1\n"                               // and goes, stick held
+                          "6 plug 0\n6 button 0 0 down\n"              // another one comes
+                          "8 unplug 0\n9 plug 0\n9 axis 0 y -10000\n"; // and comes back
+    const std::string first = "input_plug_a_" + std::to_string(getpid()) + ".txt";
+    const std::string second = "input_plug_b_" + std::to_string(getpid()) + ".txt";
+    Script(session);
+    ASSERT_TRUE(platform::SetInputRecord(first.c_str()));
+    ASSERT_EQ(InputInit(), 1);
+    EXPECT_EQ(gInputState.joystickPresent, 0);
+    NewDebugText();
+    const uint32_t expected[] = {
+        0, 0, kActionRight, kActionRight, 0, 0, kActionAttack, kActionAttack, 0, kActionUp};
+    std::vector<Frame> live;
+    for (uint32_t bits : expected) {
+        SCOPED_TRACE(live.size());
+        Frame f{};
+        EXPECT_EQ(HighScoresGetInput(&f.bits), 1);
+        EXPECT_EQ(f.bits, bits);
+        std::memcpy(f.keys, gInputState.keysNow, 256);
+        f.joystick = gInputState.joystick1.state;
+        live.push_back(f);
+        if (live.size() == 3) {
+            EXPECT_EQ(Count(NewDebugText(), "HighScores took up a joystick!"), 1);
+        }
+    }
+    EXPECT_EQ(live[4].joystick.x, 0) << "an unplugged joystick reads centred";
+    EXPECT_EQ(gInputState.joystickCount, 1);
+    EXPECT_EQ(gErrorInfo.code, 0);
+    InputCleanup();
+    platform::SetInputRecord(nullptr);
+    EXPECT_EQ(platform::InputObjectsAlive(), 0u);
+
+    // The recording says when each came and went, and replays the same.
+    std::string recorded = inputtest::ReadFile(first);
+    for (const char* line : {"2 plug 0\n", "4 unplug 0\n", "6 plug 1\n", "9 plug 1\n"})
+        EXPECT_NE(recorded.find(line), std::string::npos) << line << recorded;
+    Script(recorded.c_str());
+    ASSERT_TRUE(platform::SetInputRecord(second.c_str()));
+    gInputState.joystick1.state = JoyState2{};
+    std::vector<Frame> replayed = RunFrames(static_cast<int>(live.size()));
+    platform::SetInputRecord(nullptr);
+    for (size_t i = 0; i < live.size(); ++i)
+        EXPECT_TRUE(live[i] == replayed[i]) << "frame " << i;
+    EXPECT_EQ(inputtest::ReadFile(second), recorded);
+    std::remove(first.c_str());
+    std::remove(second.c_str());
+}
+
+TEST_F(InputTest, AJoystickThatCannotBeTakenUpLeavesNoErrorPending) {
+    Script("joysticks 1\n1 plug 0\n1 axis 0 x 10000\n");
+    ASSERT_EQ(InputInit(), 1);
+    EXPECT_EQ(Bits(), 0u);
+    NewDebugText();
+    ASSERT_TRUE(platform::SetFaults("SetProperty=unsupported@1"));
+    EXPECT_EQ(Bits(), 0u);
+    EXPECT_EQ(gErrorInfo.code, 0) << "the game would not save its preferences";
+    EXPECT_EQ(Count(NewDebugText(),
+                    "HighScores could not take up a joystick: Unable to set joystick range (x)!"),
+              1);
+    EXPECT_EQ(gInputState.joystickPresent, 0);
+    EXPECT_EQ(platform::InputObjectsAlive(), 3u); // the input object, keyboard and mouse
+}
+
 TEST_F(InputTest, ARecordingReplaysToTheSameStates) {
     const char* session = "joysticks 2\n"
                           "0 down RIGHT   # walk\n"

@@ -261,6 +261,8 @@ TEST(InputScript, BadLinesAreRefused) {
         "1 down 0x100\n",
         "1 down 0x00\n",
         "-1 down A\n",
+        "1 plug\n",
+        "joysticks 1\n1 unplug 1\n",
     };
     for (const char* text : bad)
         EXPECT_FALSE(SetInputScript(text, 0)) << text;
