@@ -282,6 +282,10 @@ extern "C" int32_t CDAudioStop() {
         timeKillEvent(gState.timer);
         gState.timer = 0;
     }
+    // An expiry already signalled would otherwise start the track again at
+    // the next refresh, with nothing left to stop it.
+    if (gState.timerEvent)
+        ResetEvent(gState.timerEvent);
     MCIERROR e = mciSendCommand(gState.device, MCI_STOP, MCI_WAIT, nullptr);
     if (e) {
         FailMci("CDAudioStop()", e);

@@ -48,6 +48,10 @@ const char* AcmReason(const char* call, platform::MMRESULT result);
 // For tests: the service thread waits this long before it carries out a play
 // or stop command, as a thread stuck elsewhere would.
 extern std::atomic<uint32_t> gServiceStallMs;
+// For tests: a refill held up this long (real time) after its lock, and how
+// long the game waits for the service thread's answers (4000 ms).
+extern std::atomic<uint32_t> gRefillStallMs;
+extern std::atomic<uint32_t> gAnswerMs;
 // For tests: the stream buffer, null when no stream exists.
 platform::SoundBuffer* StreamBuffer();
 

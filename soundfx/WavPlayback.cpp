@@ -13,13 +13,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 using namespace platform;
 
 namespace sonork {
 std::atomic<uint32_t> gServiceStallMs{0};
-}
+std::atomic<uint32_t> gRefillStallMs{0};
+std::atomic<uint32_t> gAnswerMs{4000};
+} // namespace sonork
 
 namespace {
 platform::SoundBuffer* gStreamBuffer;
@@ -35,7 +38,6 @@ namespace {
 
 const char kUnit[] = "WavPlayback";
 constexpr uint32_t kChunks = 8;
-constexpr uint32_t kAnswerMs = 4000;
 // PCM files are streamed in chunks of this many sample frames.
 constexpr uint32_t kPcmChunkFrames = 4096;
 // The system error code a wait on a missing event reports.
@@ -67,6 +69,9 @@ struct ServiceLink {
     Event* responses[kResponseCount] = {};
     SoundBuffer* buffer = nullptr;
     std::atomic<bool> quitting{false};
+    // Held for a whole refill: the stop path takes it before it frees the
+    // file and the converter a refill reads from.
+    std::mutex refilling;
     bool readFailed = false; // service thread only
     ~ServiceLink() {
         // The buffer may outlive these events: it must not signal them after.
@@ -112,11 +117,16 @@ int wavFillRegion(uint8_t* region, uint32_t length) {
 }
 
 void wavRefillChunk(ServiceLink* link) {
+    std::lock_guard<std::mutex> hold(link->refilling);
+    if (link->quitting)
+        return;
     void* part1 = nullptr;
     void* part2 = nullptr;
     uint32_t bytes1 = 0, bytes2 = 0;
     if (link->buffer->Lock(gWriteOffset, gChunkSize, &part1, &bytes1, &part2, &bytes2, 0) != kOk)
         return;
+    if (gRefillStallMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(gRefillStallMs.load()));
     bool ok = wavFillRegion(static_cast<uint8_t*>(part1), bytes1);
     if (ok && part2 && bytes2)
         ok = wavFillRegion(static_cast<uint8_t*>(part2), bytes2);
@@ -154,8 +164,7 @@ uint32_t wavServiceThread(void* arg) {
             return 1;
         switch (which - WAIT_OBJECT_0) {
         case kChunkPlayed:
-            if (!link->quitting)
-                wavRefillChunk(link);
+            wavRefillChunk(link);
             break;
         case kPlayCommand:
             Stall();
@@ -179,7 +188,7 @@ int HandShake(Command command, const char* location) {
     uint32_t which = WAIT_FAILED;
     if (gLink) {
         SetEvent(gLink->commands[command]);
-        which = WaitForMultipleObjects(kResponseCount, gLink->responses, false, kAnswerMs);
+        which = WaitForMultipleObjects(kResponseCount, gLink->responses, false, gAnswerMs.load());
     }
     switch (which) {
     case WAIT_OBJECT_0 + kDoneResponse:
@@ -316,7 +325,7 @@ int wavPlayBuffer() {
         Fail(kUnit, kLocation, "Unable to create service thread!");
         return 0;
     }
-    if (WaitForSingleObject(link->responses[kStartedResponse], kAnswerMs) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(link->responses[kStartedResponse], gAnswerMs.load()) == WAIT_TIMEOUT) {
         Fail(kUnit, kLocation, "Player thread is unresponsive!");
         return 0;
     }
@@ -343,7 +352,11 @@ int wavStopBuffer() {
     int stopped = HandShake(kStopCommand, "wavPlayBuffer()");
     gLink->quitting = true;
     SetEvent(gLink->commands[kQuitCommand]);
-    uint32_t ended = WaitForThread(gServiceThread, kAnswerMs);
+    uint32_t ended = WaitForThread(gServiceThread, gAnswerMs.load());
+    // A thread that did not end in time may be inside a refill: once this
+    // lock is had, none runs and none will start, so what the stream reads
+    // from can go.
+    { std::lock_guard<std::mutex> wait(gLink->refilling); }
     CloseThread(gServiceThread);
     gServiceThread = nullptr;
     gLink.reset();

@@ -6,6 +6,7 @@
 #include "platform/Debug.h"
 #include "platform/Files.h"
 #include "platform/cd/TrackDecoder.h"
+#include "platform/core/Threads.h"
 #include "platform/sound/MixSource.h"
 
 #include <algorithm>
@@ -171,9 +172,13 @@ class Drive final : public CdDrive, public MixSource {
             track_ = track;
             frame_ = frame;
         }
-        feeder_ = std::thread([this, files, track, frame, endTrack, endFrame] {
-            Feed(files, track, frame, endTrack, endFrame);
-        });
+        if (!StartThread(&feeder_, [this, files, track, frame, endTrack, endFrame] {
+                Feed(files, track, frame, endTrack, endFrame);
+            })) {
+            std::lock_guard<std::mutex> guard(queueLock_);
+            playing_ = false;
+            return MCIERR_OUT_OF_MEMORY;
+        }
         StartSharedOutput();
         return 0;
     }

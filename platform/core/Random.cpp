@@ -7,7 +7,9 @@ namespace {
 std::atomic<uint32_t> gHold{1};
 } // namespace
 
-void Srand(uint32_t seed) { gHold.store(seed, std::memory_order_relaxed); }
+void Srand(uint32_t seed) {
+    gHold.store(seed, std::memory_order_relaxed);
+}
 
 int32_t Rand() {
     uint32_t next = gHold.load(std::memory_order_relaxed) * 214013u + 2531011u;

@@ -1,4 +1,5 @@
 #include "platform/Sync.h"
+#include "platform/core/Threads.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -106,7 +107,7 @@ Thread* CreateThread(ThreadProc proc, void* arg) {
     if (!proc)
         return nullptr;
     auto* t = new Thread;
-    t->thread = std::thread([t, proc, arg] {
+    bool started = StartThread(&t->thread, [t, proc, arg] {
         proc(arg);
         {
             std::lock_guard<std::mutex> guard(gLock);
@@ -114,6 +115,10 @@ Thread* CreateThread(ThreadProc proc, void* arg) {
         }
         gChanged.notify_all();
     });
+    if (!started) {
+        delete t;
+        return nullptr;
+    }
     return t;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/Timer.h"
 #include "platform/Clock.h"
 #include "platform/core/ClockWatch.h"
+#include "platform/core/Threads.h"
 
 #include <algorithm>
 #include <chrono>
@@ -168,9 +169,11 @@ uint32_t timeSetEvent(uint32_t delay, uint32_t, TimerCallback callback, uintptr_
     Service& s = S();
     std::lock_guard<std::mutex> guard(s.lock);
     if (!s.started) {
+        std::thread worker;
+        if (!StartThread(&worker, Run))
+            return 0;
         s.started = true;
         s.servedUpTo = Now();
-        std::thread worker(Run);
         s.worker = worker.get_id();
         worker.detach();
     }

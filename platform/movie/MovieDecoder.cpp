@@ -13,6 +13,7 @@ extern "C" {
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <sys/stat.h>
 
 namespace platform::movie {
@@ -47,6 +48,8 @@ struct MovieDecoder::Impl {
     bool draining = false;
     bool ended = false;
     bool failed = false;
+    std::string path; // for a rewind
+    bool wantAudio = false;
 
     ~Impl() {
         sws_freeContext(scaler);
@@ -135,6 +138,8 @@ Result MovieDecoder::Open(const char* nativePath, bool wantAudio) {
     if (stat(nativePath, &info) != 0)
         return kNotFound;
     Impl& m = *impl_;
+    m.path = nativePath;
+    m.wantAudio = wantAudio;
     if (avformat_open_input(&m.format, nativePath, nullptr, nullptr) < 0) {
         DebugPrintf("Movie: \"%s\" is not a movie file\n", nativePath);
         return kBadFormat;
@@ -253,23 +258,15 @@ bool MovieDecoder::Draw(uint8_t* pixels, int pitch, int width, int height, int b
                      pitches) == height;
 }
 
+// Opened afresh rather than sought: a seek by time lands past the first
+// frames in some containers (MPEG program streams among them), and a fresh
+// start is the first frame in every one.
 bool MovieDecoder::Rewind() {
-    Impl& m = *impl_;
-    if (av_seek_frame(m.format, m.videoIndex,
-                      m.format->streams[m.videoIndex]->start_time == AV_NOPTS_VALUE
-                          ? 0
-                          : m.format->streams[m.videoIndex]->start_time,
-                      AVSEEK_FLAG_BACKWARD) < 0 &&
-        avformat_seek_file(m.format, -1, INT64_MIN, 0, 0, 0) < 0)
-        return false;
-    avcodec_flush_buffers(m.video);
-    if (m.audio) {
-        avcodec_flush_buffers(m.audio);
-        swr_init(m.resampler);
-    }
-    m.frameCount = 0;
-    m.haveFrame = m.draining = m.ended = m.failed = false;
-    return true;
+    std::string path = impl_->path;
+    bool wantAudio = impl_->wantAudio;
+    bool hadAudio = HasAudio();
+    impl_ = std::make_unique<Impl>();
+    return Open(path.c_str(), wantAudio) == kOk && HasAudio() == hadAudio;
 }
 
 } // namespace platform::movie

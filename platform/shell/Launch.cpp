@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/Sync.h"
+#include "platform/core/Threads.h"
 
 #include <cerrno>
 #include <chrono>
@@ -143,11 +144,16 @@ intptr_t FromSpawnError(int error) {
 // A program whose handle is given up is still waited for, so it leaves no
 // zombie behind.
 void Reap(pid_t pid) {
-    std::thread([pid] {
-        int status;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
+    std::thread reaper;
+    if (!StartThread(&reaper, [pid] {
+            int status;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        })) {
+        DebugPrintf("Unable to start a thread to wait for process %d\n", int(pid));
+        return;
+    }
+    reaper.detach();
 }
 
 } // namespace

@@ -26,7 +26,11 @@ namespace {
 std::mutex gMixLock;
 
 struct SampleMemory {
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes; // what the mixer plays, under the mix lock
+    // What Lock hands out: writes land here and reach `bytes` at Unlock, under
+    // the mix lock, so the mixer thread never reads bytes being written.
+    std::vector<uint8_t> staging;
+    uint32_t locks = 0; // Locks not yet unlocked
 };
 
 struct DeviceState;
@@ -194,12 +198,17 @@ class BufferImpl final : public SoundBuffer {
             bytes = size;
         if (offset >= size || bytes == 0 || bytes > size)
             return kInvalidParam;
-        uint8_t* base = memory_->bytes.data();
         uint32_t first = std::min(bytes, size - offset);
-        *part1 = base + offset;
-        *bytes1 = first;
         if (bytes > first && !part2)
             return kInvalidParam;
+        // The caller may read what it locked, so the copy starts equal; a
+        // second lock still open sees the first one's writes.
+        std::vector<uint8_t>& staging = memory_->staging;
+        if (memory_->locks++ == 0)
+            staging = memory_->bytes;
+        uint8_t* base = staging.data();
+        *part1 = base + offset;
+        *bytes1 = first;
         if (part2)
             *part2 = bytes > first ? base : nullptr;
         if (bytes2)
@@ -214,6 +223,16 @@ class BufferImpl final : public SoundBuffer {
         std::lock_guard<std::mutex> guard(gMixLock);
         if (!Inside(part1, bytes1) || (part2 && !Inside(part2, bytes2)))
             return kInvalidParam;
+        // Lost while locked: the memory went with the hardware, and what was
+        // written goes with it; the next Lock says so.
+        if (lost_) {
+            Unlocked();
+            return kOk;
+        }
+        Commit(part1, bytes1);
+        if (part2)
+            Commit(part2, bytes2);
+        Unlocked();
         return kOk;
     }
 
@@ -306,10 +325,26 @@ class BufferImpl final : public SoundBuffer {
   private:
     uint32_t Size() const { return static_cast<uint32_t>(memory_->bytes.size()); }
 
+    // Within the staging copy that Lock handed out.
     bool Inside(const void* p, uint32_t n) const {
-        const uint8_t* base = memory_->bytes.data();
+        const std::vector<uint8_t>& staging = memory_->staging;
+        if (staging.size() != Size())
+            return false;
+        const uint8_t* base = staging.data();
         const uint8_t* q = static_cast<const uint8_t*>(p);
         return q >= base && q <= base + Size() && n <= static_cast<uint32_t>(base + Size() - q);
+    }
+
+    // A buffer written once (an effect) gives its copy back; a stream keeps
+    // it for the next refill.
+    void Unlocked() {
+        if (memory_->locks > 0 && --memory_->locks == 0 && notes_.empty())
+            std::vector<uint8_t>().swap(memory_->staging);
+    }
+
+    void Commit(const void* p, uint32_t n) {
+        size_t at = static_cast<const uint8_t*>(p) - memory_->staging.data();
+        std::copy_n(memory_->staging.begin() + at, n, memory_->bytes.begin() + at);
     }
 
     void UpdateGains() {

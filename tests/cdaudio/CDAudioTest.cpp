@@ -99,7 +99,7 @@ TEST_F(CDAudio, AShortTrackIsOnePartAndRestartsWhenItRunsOut) {
     EXPECT_EQ(gState.trackLength, 30000u);
 }
 
-TEST_F(CDAudio, NothingExpiresAfterAStopButAnExpiryBeforeItStillRestarts) {
+TEST_F(CDAudio, NothingExpiresAfterAStopNotEvenAnExpirySignalledBeforeIt) {
     ASSERT_TRUE(cdtest::LongTrack("data/cdaudio/track02.wav", 30000));
     ASSERT_EQ(Init(), 1) << Message();
     EXPECT_EQ(CDAudioRefresh(), 1); // nothing pending at all
@@ -112,13 +112,31 @@ TEST_F(CDAudio, NothingExpiresAfterAStopButAnExpiryBeforeItStillRestarts) {
     EXPECT_EQ(gState.timer, 0u);
     EXPECT_EQ(gState.stopped, 1u);
 
-    // Expired, then stopped: the refresh still sees the expiry.
+    // Expired, then stopped before any refresh saw it: the track stays
+    // stopped (it used to start again, looping with nothing to stop it).
     ASSERT_EQ(CDAudioPlay(2), 1) << Message();
     Sleep(30000);
     ASSERT_EQ(CDAudioStop(), 1);
     EXPECT_EQ(CDAudioRefresh(), 1);
-    EXPECT_EQ(gState.stopped, 0u);
-    EXPECT_NE(gState.timer, 0u);
+    EXPECT_EQ(gState.stopped, 1u);
+    EXPECT_EQ(gState.timer, 0u);
+    MciStatusParms status{};
+    status.item = MCI_STATUS_MODE;
+    ASSERT_EQ(mciSendCommand(gState.device, MCI_STATUS, MCI_STATUS_ITEM, &status), 0u);
+    EXPECT_NE(status.returnValue, MCI_MODE_PLAY);
+}
+
+TEST_F(CDAudio, AThreadTheSystemCannotGiveFailsThePlayWithItsDeviceText) {
+    ASSERT_TRUE(cdtest::LongTrack("data/cdaudio/track02.wav", 1000));
+    ASSERT_EQ(Init(), 1) << Message();
+    ASSERT_TRUE(SetFaults("CreateThread=fail"));
+    EXPECT_EQ(CDAudioPlay(2), 0);
+    EXPECT_STREQ(record_.location, "CDAudioPlay()");
+    char text[256];
+    mciGetErrorString(MCIERR_OUT_OF_MEMORY, text, sizeof(text));
+    EXPECT_EQ(Message(), text);
+    ASSERT_TRUE(SetFaults(nullptr));
+    EXPECT_EQ(CDAudioPlay(2), 1) << Message();
 }
 
 TEST_F(CDAudio, ANewTrackCancelsThePendingTimerOfTheOldOne) {

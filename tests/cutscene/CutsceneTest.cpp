@@ -127,6 +127,44 @@ TEST_F(CutsceneTest, LoopingMovieRestartsUntilSkippedThenFadesOverSixtyFrames) {
     recorder->Release();
 }
 
+// Each pass of a looping movie starts at its first frame, whatever the
+// container: an MPEG program stream's rewind used to land past its start.
+TEST_F(CutsceneTest, LoopingMpegProgramStreamRepeatsItsFirstFrames) {
+    // Eight red frames, then blue: MPEG-1 video with B-frames and MPEG audio
+    // that starts before the picture.
+    std::string command =
+        "ffmpeg -hide_banner -loglevel error -y -f lavfi -i color=c=red:s=64x48:r=25:d=0.32 "
+        "-f lavfi -i color=c=blue:s=64x48:r=25:d=1.2 -f lavfi -i "
+        "sine=frequency=440:sample_rate=44100:d=1.52 -filter_complex '[0:v][1:v]concat=n=2:v=1[v]' "
+        "-map '[v]' -map 2:a -c:v mpeg1video -bf 2 -g 100 -c:a mp2 -f mpeg data/loop.mpg "
+        ">/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::vector<bool> red;
+    keyboard_->onRead = [&](int read, uint8_t* keys) {
+        uint32_t p = Pixel(Screen(), 32, 24);
+        red.push_back((p >> 11) > 20 && (p & 0x1F) < 10);
+        if (read == 110)
+            keys[kSpace] = 0x80;
+    };
+    RecordingStream* recorder = nullptr;
+    ASSERT_EQ(PlayRecorded("loop.mpg", kCutsceneLoop, &recorder), 1) << Message();
+    recorder->Release();
+    // Runs of red frames: one per pass, each as long as the first.
+    std::vector<int> runs;
+    for (size_t i = 0; i < red.size(); ++i) {
+        if (red[i] && i > 0 && red[i - 1])
+            ++runs.back();
+        else if (red[i])
+            runs.push_back(1);
+    }
+    if (red.back())
+        runs.pop_back(); // cut short by the end
+    ASSERT_GE(runs.size(), 2u);
+    EXPECT_GE(runs[0], 7);
+    for (int run : runs)
+        EXPECT_EQ(run, runs[0]);
+}
+
 TEST_F(CutsceneTest, KeyHeldDuringTheFadeDoesNotRestartIt) {
     ASSERT_TRUE(MakeMovie("data/long.avi", "red", 32, 24, 90, false));
     keyboard_->onRead = [&](int, uint8_t* keys) { keys[kEscape] = 0x80; };

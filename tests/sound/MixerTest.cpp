@@ -248,6 +248,35 @@ TEST(Mixer, LostBuffersRefuseToPlayUntilRestoredAndComeBackSilent) {
     b->Release();
 }
 
+// Writes through a lock reach the samples at Unlock, under the mixer's lock;
+// a buffer lost in between drops them, as its memory went with it.
+TEST(Mixer, LockedWritesLandAtUnlockAndALossInBetweenDropsThem) {
+    Device d;
+    SoundBuffer* b = d.Make(4 * 4410);
+    ASSERT_EQ(b->Play(DSBPLAY_LOOPING), kOk);
+    void *p1, *p2;
+    uint32_t n1, n2;
+    // Refills while it plays, as the music thread does.
+    for (int round = 0; round < 50; ++round) {
+        ASSERT_EQ(b->Lock(uint32_t(round % 10) * 1764, 1764, &p1, &n1, &p2, &n2, 0), kOk);
+        std::memset(p1, round, n1);
+        ASSERT_EQ(b->Unlock(p1, n1, p2, n2), kOk);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(b->Unlock(p1, n1, p2, n2), kInvalidParam); // nothing is locked
+    b->Stop();
+    ASSERT_EQ(b->Lock(0, 400, &p1, &n1, &p2, &n2, 0), kOk);
+    LoseSoundBuffers();
+    std::memset(p1, 0x55, n1);
+    ASSERT_EQ(b->Unlock(p1, n1, p2, n2), kOk);
+    ASSERT_EQ(b->Restore(), kOk);
+    ASSERT_EQ(b->Lock(0, 400, &p1, &n1, &p2, &n2, 0), kOk);
+    EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(p1), static_cast<uint8_t*>(p1) + 400),
+              std::vector<uint8_t>(400, 0));
+    b->Unlock(p1, n1, p2, n2);
+    b->Release();
+}
+
 TEST(Mixer, FaultsAreInjectedByOperationName) {
     ASSERT_TRUE(SetFaults("CreateSoundDevice=allocated@1,Play=buffer_lost@2"));
     SoundDevice* device = nullptr;

@@ -24,6 +24,8 @@ class Stream : public ::testing::Test {
     void SetUp() override { Init(""); }
     void TearDown() override {
         sonork::gServiceStallMs = 0;
+        sonork::gRefillStallMs = 0;
+        sonork::gAnswerMs = 4000;
         SetFaults(nullptr);
         SoundFXWavStop();
         SoundFXCleanup();
@@ -343,6 +345,26 @@ TEST_F(Stream, AnUnresponsiveServiceThreadIsReported) {
     EXPECT_EQ(sonork::gStreamFile, nullptr);
 }
 
+// A stop that gives up on a thread stuck in a refill still waits for that
+// refill before it frees the file and buffers the refill reads and writes.
+TEST_F(Stream, AStopThatTimesOutNeverFreesWhatARefillStillUses) {
+    std::vector<uint8_t> blocks(1024 * 40);
+    for (size_t b = 0; b < 40; ++b)
+        blocks[b * 1024 + 2] = blocks[b * 1024 + 4] = 16;
+    ASSERT_EQ(SoundFXWavPlay(Wav("a.wav", gamedata::AdpcmWav(2, 22050, 1024, blocks)).c_str()), 1)
+        << Message();
+    sonork::gAnswerMs = 50;
+    sonork::gRefillStallMs = 400;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250)); // a refill is under way
+    EXPECT_EQ(SoundFXWavStop(), 1);
+    EXPECT_EQ(sonork::StreamBuffer(), nullptr);
+    EXPECT_EQ(sonork::gStreamFile, nullptr);
+    EXPECT_EQ(sonork::gIsAdpcm, 0);
+    sonork::gRefillStallMs = 0;
+    sonork::gAnswerMs = 4000;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the thread ends
+}
+
 TEST_F(Stream, PlayFailuresOfTheBufferAndThreadSteps) {
     std::string path = Wav("m.wav", Pcm(2, 44100, 16, Ramp(44100, 2)));
     struct Case {
@@ -356,6 +378,7 @@ TEST_F(Stream, PlayFailuresOfTheBufferAndThreadSteps) {
         {"QueryNotify=fail", "wavPlayBuffer()", "Unable to obtain notification interface!"},
         {"SetNotificationPositions=fail", "wavPlayBuffer()", "Unable to set DSound notifications!"},
         {"Play=fail", "wavPlayBuffer()", "Problem with wav player thread!"},
+        {"CreateThread=fail", "wavPlayBuffer()", "Unable to create service thread!"},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(SetFaults(c.faults));
