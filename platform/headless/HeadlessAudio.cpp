@@ -5,6 +5,7 @@
 // runs repeat exactly.
 #include "platform/Clock.h"
 #include "platform/core/ClockWatch.h"
+#include "platform/core/Threads.h"
 #include "platform/sound/SoundOutput.h"
 
 #include <algorithm>
@@ -39,9 +40,12 @@ class PacedOutput : public SoundOutput {
             gVirtualOutput = this;
             SetClockListener(OnClockMoved);
         } else {
-            thread_ = std::thread([this] { Run(); });
+            running_ = StartThread(&thread_, [this] { Run(); });
         }
     }
+
+    // False when the real clock's render thread could not be had.
+    bool Running() const { return running_; }
 
     ~PacedOutput() override {
         if (thread_.joinable()) {
@@ -150,6 +154,7 @@ class PacedOutput : public SoundOutput {
     uint32_t dataBytes_ = 0;
     std::atomic<bool> stop_{false};
     std::thread thread_;
+    bool running_ = true;
     int64_t start_ = 0;     // virtual time of the first frame
     uint64_t rendered_ = 0; // frames rendered since then
     std::vector<uint8_t> scratch_;
@@ -173,8 +178,17 @@ void CatchUpSoundOutput() {
         gVirtualOutput->RenderDue(VirtualNow(), 0);
 }
 
+namespace {
+SoundOutput* Started(PacedOutput* output) {
+    if (output->Running())
+        return output;
+    delete output;
+    return nullptr;
+}
+} // namespace
+
 SoundOutput* OpenNullSoundOutput(const OutputFormat& format, RenderFn render, void* context) {
-    return new PacedOutput(format, render, context, nullptr);
+    return Started(new PacedOutput(format, render, context, nullptr));
 }
 
 SoundOutput* OpenWavSoundOutput(const char* path, const OutputFormat& format, RenderFn render,
@@ -182,7 +196,7 @@ SoundOutput* OpenWavSoundOutput(const char* path, const OutputFormat& format, Re
     FILE* file = std::fopen(path, "wb");
     if (!file)
         return nullptr;
-    return new PacedOutput(format, render, context, file);
+    return Started(new PacedOutput(format, render, context, file));
 }
 
 } // namespace platform

@@ -626,6 +626,8 @@ void StartOutput(bool restart) {
     // and notifications come.
     if (!gOutput)
         gOutput = OpenNullSoundOutput(format, Render, nullptr);
+    if (!gOutput)
+        OutputDebugString("Sound: no thread for the sound output, buffers stand still\n");
 }
 
 Result BufferImpl::SetFormat(const WaveFormat* format) {
