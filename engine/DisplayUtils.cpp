@@ -5,13 +5,16 @@
 #include "engine/Layers.h"
 #include "engine/SheetFiles.h"
 #include "engine/VraskUtils.h"
+#include "platform/Debug.h"
 #include "platform/Display.h"
 #include "platform/Files.h"
 #include "platform/Gdi.h"
 #include "platform/Shell.h"
+#include "platform/UserFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -201,7 +204,8 @@ int TakeScreenshot() {
 
     char name[32];
     std::snprintf(name, sizeof(name), "Tolwick%03u.bmp", gScreenshotCount++);
-    platform::File* file = platform::FileCreate(name);
+    std::string path = platform::UserFileToWrite(name, platform::UserFolder::Data);
+    platform::File* file = platform::FileCreate(path.c_str());
     if (!file) {
         cleanUp();
         UtilsError(kErrorWarning, kLocation, "Unable to create .bmp file!");
@@ -219,6 +223,7 @@ int TakeScreenshot() {
     out.Bytes(bits, pixelBytes);
     platform::FileWrite(file, out.Data().data(), out.Size());
     platform::FileClose(file);
+    platform::DebugPrintf("Screenshot saved as %s\n", path.c_str());
     cleanUp();
     return 1;
 }

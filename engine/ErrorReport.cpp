@@ -6,6 +6,7 @@
 #include "platform/Display.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "platform/UserFiles.h"
 #include "platform/Window.h"
 
 #include <cstdio>
@@ -45,11 +46,17 @@ void ReportError() {
     if (length < 0)
         length = 0;
 
-    platform::MessageBox(nullptr, text, "Vrask Engine Notification", style);
+    // A report that cannot go into the game folder goes to the user's, and
+    // the box says where.
+    std::string reportPath = platform::UserFileToWrite("error.txt", platform::UserFolder::Data);
+    std::string shown = text;
+    if (reportPath != "error.txt")
+        shown += "\nThis report is saved in " + reportPath + "\n";
+    platform::MessageBox(nullptr, shown.c_str(), "Vrask Engine Notification", style);
 
     // Text mode: every line feed goes out as carriage return and line feed,
     // and the terminating zero is written too.
-    if (platform::File* file = platform::FileCreate("error.txt")) {
+    if (platform::File* file = platform::FileCreate(reportPath.c_str())) {
         std::string out;
         out.reserve(static_cast<size_t>(length) * 2 + 1);
         for (int i = 0; i < length; ++i) {

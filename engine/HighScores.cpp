@@ -12,6 +12,7 @@
 #include "platform/Display.h"
 #include "platform/Files.h"
 #include "platform/Gdi.h"
+#include "platform/UserFiles.h"
 #include "soundfx/SoundFX.h"
 
 #include <cstdio>
@@ -231,7 +232,8 @@ int HighScoresCleanup() {
 int HighScoresLoad() {
     const char* kLocation = "HighScoresLoad()";
     platform::Result result = platform::kOk;
-    platform::File* file = platform::FileOpenRead(kScoresPath, &result);
+    platform::File* file = platform::FileOpenRead(
+        platform::UserFileToRead(kScoresPath, platform::UserFolder::Data).c_str(), &result);
     if (!file) {
         if (result == platform::kNotFound) {
             // The defaults are shown even when they cannot be written; the
@@ -274,7 +276,9 @@ int HighScoresSave() {
         out.Bytes(entry, sizeof(entry));
     // Written beside the old file and moved over it: a failed write never
     // leaves a cut table where a good one was.
-    platform::Result result = platform::FileReplace(kScoresPath, out.Data().data(), out.Size());
+    platform::Result result = platform::FileReplace(
+        platform::UserFileToWrite(kScoresPath, platform::UserFolder::Data).c_str(),
+        out.Data().data(), out.Size());
     if (result == platform::kDiskFull) {
         ScoresError(kLocation, "Unable to save to high scores file!");
         return 0;

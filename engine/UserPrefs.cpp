@@ -2,6 +2,7 @@
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "platform/Files.h"
+#include "platform/UserFiles.h"
 
 #include <cstring>
 
@@ -68,7 +69,8 @@ void UserPrefsApply(const uint8_t* record) {
 int LoadUserPrefs() {
     uint8_t record[kPrefsSize] = {};
     platform::Result result;
-    platform::File* file = platform::FileOpenRead(kPrefsPath, &result);
+    platform::File* file = platform::FileOpenRead(
+        platform::UserFileToRead(kPrefsPath, platform::UserFolder::Config).c_str(), &result);
     if (!file) {
         if (result == platform::kNotFound) {
             UserPrefsDefault(record);
@@ -99,7 +101,9 @@ int SaveUserPrefs() {
     UserPrefsGather(record);
     // Written beside the old file and then moved over it, so a failed write
     // leaves the previous preferences intact.
-    platform::Result result = platform::FileReplace(kPrefsPath, record, sizeof(record));
+    platform::Result result = platform::FileReplace(
+        platform::UserFileToWrite(kPrefsPath, platform::UserFolder::Config).c_str(), record,
+        sizeof(record));
     if (result == platform::kDiskFull) {
         PrefsError("SaveUserPrefs()", "Unable to write all of prefs file ");
         return 0;
