@@ -151,7 +151,8 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
     }
 
     GameShutdown();
-    if (gMenuControl.openAtExit == 1)
+    // A game the user closed opens nothing on its way out.
+    if (gMenuControl.openAtExit == 1 && !platform::QuitRequested())
         OpenBrowser(gMenuControl.documentToOpen);
     return static_cast<int>(message.wParam);
 }
@@ -194,6 +195,10 @@ int RunGame() {
 
     while (!quit) {
         bool gameOver = false;
+        // A close of the window, also one during start-up, ends the game as
+        // the main menu's quit does.
+        if (platform::QuitRequested())
+            break;
 
         // The main menu comes before the first page of a game, unless the
         // menu itself asked for that page.
@@ -235,7 +240,7 @@ int RunGame() {
             break;
         }
 
-        if (gameOver) {
+        if (gameOver && !platform::QuitRequested()) {
             if (!LoadLevel(gPageCount - 1) || !PlayCutscene() ||
                 !HighScores(static_cast<uint32_t>(score)))
                 return 0;
@@ -245,7 +250,9 @@ int RunGame() {
             gFrameControl.lives = kLivesAtStart;
         }
 
-        if (gMenuControl.jumpRequest == 1) {
+        if (platform::QuitRequested()) {
+            quit = true;
+        } else if (gMenuControl.jumpRequest == 1) {
             gMenuControl.jumpRequest = 0;
             if (gMenuControl.targetPage < gPageCount) {
                 page = gMenuControl.targetPage;

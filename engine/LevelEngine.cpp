@@ -274,6 +274,12 @@ int LevelEngine() {
         gFrameControl.buttons = 0;
         gFrameControl.requests = 0;
         gFrameControl.buttons = ReadButtons();
+        // A close of the window leaves the level as the menu's quit does.
+        if (platform::QuitRequested()) {
+            gMenuControl.quitRequest = 1;
+            StopMusic();
+            return 1;
+        }
         if (!HotKeys(&end))
             return 0;
         std::memcpy(gInputState.keysBefore, gInputState.keysNow, sizeof(gInputState.keysBefore));

@@ -83,6 +83,17 @@ void PostQuitMessage(int exitCode);
 // through input reads and flips.
 void PumpEvents();
 
+// True once the user asked the game to end: the window's close button, the
+// desktop's quit, or SIGINT/SIGTERM once the window exists (a second signal
+// ends the process at once). Every screen then leaves as Escape would have
+// it leave.
+bool QuitRequested();
+// While a quit is pending the keyboard reads Escape alone, going down and up
+// on alternate reads, so that a menu plug-in, which reads the keyboard
+// itself, leaves too. Fills `keys` so and returns true; false, leaving
+// `keys` alone, when no quit is pending.
+bool QuitKeys(uint8_t keys[256]);
+
 int ShowCursor(bool show); // the display counter after the change
 bool SetCursorPos(int x, int y);
 int GetSystemMetrics(int index);

@@ -2,6 +2,9 @@
 #include "platform/Faults.h"
 #include "platform/core/Backend.h"
 
+#include <atomic>
+#include <csignal>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -26,6 +29,25 @@ struct WindowSystem {
     Window* main = nullptr;
     int cursorCount = 0;
 };
+
+volatile sig_atomic_t gSignalled;
+std::atomic<bool> gCloseAsked;
+std::atomic<uint32_t> gQuitReads;
+
+void OnSignal(int) {
+    gSignalled = 1;
+}
+
+// SIGINT and SIGTERM end the game as a close does. The handler runs once: a
+// second signal takes its default course, for a game that does not listen.
+void CatchQuitSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 WindowSystem& System() {
     static WindowSystem* system = new WindowSystem;
@@ -66,6 +88,7 @@ Window* CreateWindow(uint32_t, const char* className, const char* title, uint32_
     }
     if (!GetBackend()->OpenWindow(title ? title : "", width, height))
         return nullptr;
+    CatchQuitSignals();
     auto* window = new Window;
     window->className = className;
     window->title = title ? title : "";
@@ -142,6 +165,7 @@ void PostQuitMessage(int exitCode) {
 
 void PumpEvents() {
     if (GetBackend()->Pump()) {
+        gCloseAsked = true;
         WindowSystem& sys = System();
         Window* main;
         {
@@ -151,6 +175,19 @@ void PumpEvents() {
         if (main)
             Post(Message{main, WM_CLOSE, 0, 0});
     }
+}
+
+bool QuitRequested() {
+    return gSignalled != 0 || gCloseAsked;
+}
+
+bool QuitKeys(uint8_t keys[256]) {
+    if (!QuitRequested())
+        return false;
+    std::memset(keys, 0, 256);
+    if (gQuitReads++ % 2 == 0)
+        keys[1] = 0x80; // Escape
+    return true;
 }
 
 int ShowCursor(bool show) {

@@ -207,6 +207,11 @@ class Device final : public InputDevice {
             return injected;
         if (!data || !hasFormat_ || size != FormatSize(format_))
             return kInvalidParam;
+        // A quit is read even by a keyboard the closed window took away.
+        if (kind_ == Kind::Keyboard && QuitKeys(keys)) {
+            std::memcpy(data, keys, 256);
+            return kOk;
+        }
         Result r = CheckAcquired();
         if (r != kOk)
             return r;

@@ -6,10 +6,14 @@
 #include "platform/sdl/SdlHooks.h"
 #include "platform/sdl/SdlPresenter.h"
 
+#include <atomic>
+#include <cstring>
+#include <dlfcn.h>
 #include <mutex>
 #include <vector>
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 namespace platform {
 namespace {
@@ -17,6 +21,60 @@ namespace {
 SDL_Window* gWindow;
 std::mutex gHookLock;
 std::vector<SdlEventHook> gHooks;
+
+// A window can be destroyed under the game (a window manager's or a tool's
+// close): the X server then answers every later call on it with an error,
+// which Xlib's default handler turns into an exit. Errors about the game's
+// own window are only logged, and its destruction reads as a close.
+using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
+XErrorHandlerFn gPreviousXHandler;
+std::atomic<unsigned long> gXWindow;
+std::atomic<bool> gXWindowLogged;
+
+int OnXError(Display* display, XErrorEvent* error) {
+    if (gXWindow != 0 && error->resourceid == gXWindow) {
+        if (!gXWindowLogged.exchange(true))
+            DebugPrintf("Platform: the window is gone (X error %d)\n", error->error_code);
+        return 0;
+    }
+    return gPreviousXHandler ? gPreviousXHandler(display, error) : 0;
+}
+
+// The X window behind the SDL one; the renderer may have made a new one.
+unsigned long XWindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return info.info.x11.window;
+}
+
+void WatchXWindow(SDL_Window* window) {
+    if (XWindowOf(window) == 0)
+        return;
+    // Xlib is SDL's, loaded by it; the game does not link it.
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    auto setHandler = xlib ? reinterpret_cast<XErrorHandlerFn (*)(XErrorHandlerFn)>(
+                                 dlsym(xlib, "XSetErrorHandler"))
+                           : nullptr;
+    if (!setHandler) {
+        DebugPrintf("Platform: no X error handler: %s\n", dlerror());
+        return;
+    }
+    gXWindow = XWindowOf(window);
+    XErrorHandlerFn previous = setHandler(OnXError);
+    if (previous != OnXError)
+        gPreviousXHandler = previous;
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+bool XWindowDestroyed(const SDL_Event& event) {
+    if (event.type != SDL_SYSWMEVENT || !event.syswm.msg ||
+        event.syswm.msg->subsystem != SDL_SYSWM_X11)
+        return false;
+    const XEvent& x = event.syswm.msg->msg.x11.event;
+    return x.type == DestroyNotify && gXWindow != 0 && x.xdestroywindow.window == gXWindow;
+}
 
 class SdlBackend final : public BackendImpl {
   public:
@@ -110,6 +168,7 @@ class SdlBackend final : public BackendImpl {
             return false;
         }
         gWindow = window_;
+        WatchXWindow(window_);
         SdlPresenterWindowOpened(window_);
         TakeFocus();
         return true;
@@ -126,6 +185,8 @@ class SdlBackend final : public BackendImpl {
 
     bool Pump() override {
         bool closeRequested = false;
+        if (gXWindow != 0 && window_)
+            gXWindow = XWindowOf(window_);
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             std::vector<SdlEventHook> hooks;
@@ -135,7 +196,7 @@ class SdlBackend final : public BackendImpl {
             }
             for (SdlEventHook hook : hooks)
                 hook(event);
-            if (event.type == SDL_QUIT)
+            if (event.type == SDL_QUIT || XWindowDestroyed(event))
                 closeRequested = true;
         }
         return closeRequested;
@@ -197,6 +258,8 @@ void SdlAddEventHook(SdlEventHook hook) {
 
 BackendImpl* CreateSdlBackend() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // SIGINT and SIGTERM are the platform's own, on either backend.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         DebugPrintf("Platform: SDL video unavailable: %s\n", SDL_GetError());
         return nullptr;
