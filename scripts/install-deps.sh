@@ -7,7 +7,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config git
   libsdl2-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy
   xvfb xauth xdotool x11-apps imagemagick sox xdg-utils ffmpeg espeak-ng
-  libtinyxml2-dev nlohmann-json3-dev zlib1g-dev libpng-dev tiled"
+  libtinyxml2-dev nlohmann-json3-dev zlib1g-dev libpng-dev tiled
+  desktop-file-utils appstream groff-base"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

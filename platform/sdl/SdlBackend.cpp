@@ -68,6 +68,12 @@ void WatchXWindow(SDL_Window* window) {
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
+void SyncX(Display* display) {
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (auto sync = xlib ? reinterpret_cast<int (*)(Display*, int)>(dlsym(xlib, "XSync")) : nullptr)
+        sync(display, 0);
+}
+
 bool XWindowDestroyed(const SDL_Event& event) {
     if (event.type != SDL_SYSWMEVENT || !event.syswm.msg ||
         event.syswm.msg->subsystem != SDL_SYSWM_X11)
@@ -177,7 +183,15 @@ class SdlBackend final : public BackendImpl {
     void CloseWindow() override {
         if (window_) {
             SdlPresenterWindowClosing();
+            SDL_SysWMinfo info;
+            SDL_VERSION(&info.version);
+            bool x11 = SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11;
             SDL_DestroyWindow(window_);
+            // A window destroyed under the game answers its destruction with
+            // an error: collected here, while the game's handler is in place.
+            if (x11)
+                SyncX(info.info.x11.display);
+            gXWindow = 0;
             window_ = nullptr;
             gWindow = nullptr;
         }
