@@ -1,7 +1,8 @@
 #!/bin/sh
 # Ending the game from outside: SIGTERM on the headless backend during a
 # level and on the high-score screen, and the window closed with xdotool
-# under Xvfb during start-up, a menu and a level. Every run must end by
+# under Xvfb during a level, the demo's opening movie, its story page and
+# start-up. Every run must end by
 # itself with status 0, having saved the preferences (a 145-byte file, which
 # the game accepts, comes back as 144 bytes) and kept the high scores.
 #   close.sh <Vrask> <install_game_folder> <menu plug-in> <brain folder> <demo game> <work>
@@ -103,11 +104,21 @@ wait_for "grep -q 'mode 56x40' window_level/debug.log 2>/dev/null" 60 || bad "wi
 close_window
 ended "window closed in a level" window_level
 
+# The demo's opening movie, and its story page once the movie is skipped.
+modes() { [ "$(grep -c 'mode 640x480' "$1/debug.log" 2>/dev/null)" -ge "$2" ] 2>/dev/null; }
+demo_folder window_movie
+long_prefs window_movie
+echo "# no keys" >window_movie/input.txt
+VRASK_INPUT=input.txt start window_movie
+wait_for "modes window_movie 2" 60 && sleep 1
+close_window
+ended "window closed in a cutscene" window_movie
+
 demo_folder window_menu
 long_prefs window_menu
-start window_menu
-wait_for "[ \"\$(grep -c 'mode 640x480' window_menu/debug.log 2>/dev/null)\" -ge 2 ] 2>/dev/null" 60
-sleep 1
+printf '10 down SPACE\n13 up SPACE\n' >window_menu/input.txt
+VRASK_INPUT=input.txt start window_menu
+wait_for "modes window_menu 3" 60 || bad "the story page never came"
 close_window
 ended "window closed in a menu" window_menu
 
