@@ -2,6 +2,7 @@
 // joysticks and game controllers, and the window's focus.
 #include "platform/Debug.h"
 #include "platform/Files.h"
+#include "platform/UserFiles.h"
 #include "platform/input/InputBackend.h"
 #include "platform/sdl/SdlHooks.h"
 
@@ -378,7 +379,8 @@ class SdlInput final : public InputBackend {
 // (SDL read it alone at start-up).
 void LoadMappings() {
     char path[4096];
-    if (FileExists(kMappingsFile) && ResolvePath(kMappingsFile, path, sizeof(path))) {
+    std::string file = UserFileToRead(kMappingsFile, UserFolder::Config);
+    if (FileExists(file.c_str()) && ResolvePath(file.c_str(), path, sizeof(path))) {
         int added = SDL_GameControllerAddMappingsFromFile(path);
         if (added < 0)
             DebugPrintf("Input: cannot read controller mappings %s: %s\n", path, SDL_GetError());
