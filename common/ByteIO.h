@@ -76,6 +76,151 @@ class ByteReader {
     bool overrun_ = false;
 };
 
+// Reads fields from a source in order through a small buffer, so a large file
+// is parsed as it is read and never held whole. `size` is what the source
+// says it holds; as with ByteReader, reading past what it gives yields zeros
+// and sets `overrun`.
+class ByteStream {
+  public:
+    // Up to n bytes into dst; fewer only at the end of the source.
+    using ReadFn = size_t (*)(void* source, void* dst, size_t n);
+
+    ByteStream(ReadFn read, void* source, uint64_t size)
+        : read_(read), source_(source), size_(size), buffer_(kBufferSize) {}
+
+    uint64_t Offset() const { return taken_ - (end_ - pos_); }
+    uint64_t Remaining() const { return Offset() < size_ ? size_ - Offset() : 0; }
+    bool Overrun() const { return overrun_; }
+
+    uint8_t U8() { return static_cast<uint8_t>(Raw(1)); }
+    uint16_t U16() { return static_cast<uint16_t>(Raw(2)); }
+    int16_t S16() { return static_cast<int16_t>(Raw(2)); }
+    uint32_t U32() { return static_cast<uint32_t>(Raw(4)); }
+    int32_t S32() { return static_cast<int32_t>(Raw(4)); }
+
+    // Copies n bytes into dst (zeros for what is missing). Large runs go
+    // straight from the source into dst.
+    void Bytes(void* dst, size_t n) {
+        auto* out = static_cast<uint8_t*>(dst);
+        size_t have = Take(out, n);
+        out += have;
+        n -= have;
+        if (n >= kBufferSize && !ended_) {
+            size_t got = read_(source_, out, n);
+            Took(got, n);
+            out += got;
+            n -= got;
+        }
+        while (n > 0) {
+            if (!Fill()) {
+                std::memset(out, 0, n);
+                overrun_ = true;
+                return;
+            }
+            size_t step = Take(out, n);
+            out += step;
+            n -= step;
+        }
+    }
+
+    // n little-endian values straight into an array of their width.
+    void U16s(uint16_t* dst, size_t n) {
+        Bytes(dst, n * 2);
+        if constexpr (!kLittleEndian)
+            for (size_t i = 0; i < n; ++i)
+                dst[i] = Swap16(dst[i]);
+    }
+    void U32s(uint32_t* dst, size_t n) {
+        Bytes(dst, n * 4);
+        if constexpr (!kLittleEndian)
+            for (size_t i = 0; i < n; ++i)
+                dst[i] = Swap32(dst[i]);
+    }
+
+    // A zero-padded text field of n bytes into a buffer of cap bytes, always
+    // terminated.
+    void Text(char* dst, size_t cap, size_t n) {
+        char field[256];
+        size_t take = n < sizeof(field) ? n : sizeof(field);
+        Bytes(field, take);
+        if (n > take)
+            Skip(n - take);
+        size_t i = 0;
+        for (; i + 1 < cap && i < take && field[i]; ++i)
+            dst[i] = field[i];
+        dst[i] = '\0';
+    }
+
+    void Skip(uint64_t n) {
+        while (n > 0) {
+            if (pos_ == end_ && !Fill()) {
+                overrun_ = true;
+                return;
+            }
+            size_t step = end_ - pos_ < n ? end_ - pos_ : size_t(n);
+            pos_ += step;
+            n -= step;
+        }
+    }
+
+  private:
+    static constexpr size_t kBufferSize = 64 * 1024;
+    static constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+    static uint16_t Swap16(uint16_t v) { return uint16_t(v << 8 | v >> 8); }
+    static uint32_t Swap32(uint32_t v) {
+        return v << 24 | (v & 0xFF00) << 8 | (v >> 8 & 0xFF00) | v >> 24;
+    }
+
+    // A source that gives less than asked has ended, whatever it said its
+    // size was.
+    void Took(size_t got, size_t asked) {
+        taken_ += got;
+        if (got < asked) {
+            ended_ = true;
+            if (taken_ < size_)
+                size_ = taken_;
+        }
+    }
+    size_t Take(uint8_t* out, size_t n) {
+        size_t step = end_ - pos_ < n ? end_ - pos_ : n;
+        if (step)
+            std::memcpy(out, buffer_.data() + pos_, step);
+        pos_ += step;
+        return step;
+    }
+    bool Fill() {
+        pos_ = end_ = 0;
+        if (ended_)
+            return false;
+        end_ = read_(source_, buffer_.data(), kBufferSize);
+        Took(end_, kBufferSize);
+        return end_ > 0;
+    }
+    uint64_t Raw(size_t n) {
+        uint64_t v = 0;
+        if (end_ - pos_ >= n) {
+            for (size_t i = 0; i < n; ++i)
+                v |= uint64_t(buffer_[pos_ + i]) << (8 * i);
+            pos_ += n;
+            return v;
+        }
+        uint8_t bytes[8];
+        Bytes(bytes, n);
+        for (size_t i = 0; i < n; ++i)
+            v |= uint64_t(bytes[i]) << (8 * i);
+        return v;
+    }
+
+    ReadFn read_;
+    void* source_;
+    uint64_t size_;
+    std::vector<uint8_t> buffer_;
+    size_t pos_ = 0, end_ = 0;
+    uint64_t taken_ = 0; // bytes the source has given so far
+    bool ended_ = false;
+    bool overrun_ = false;
+};
+
 // Appends little-endian fields to a growing buffer.
 class ByteWriter {
   public:

@@ -235,3 +235,106 @@ struct FrameControl {
 static_assert(offsetof(FrameControl, buttons) == 0 && offsetof(FrameControl, requests) == 4 &&
                   offsetof(FrameControl, lives) == 8,
               "brains address the first three words of FrameControl");
+
+// The layout the plug-ins are built against, field by field (64-bit builds).
+static_assert(sizeof(void*) == 8, "the offsets below are those of 64-bit builds");
+static_assert(sizeof(TileSet) == 88 && offsetof(TileSet, surface) == 0 &&
+              offsetof(TileSet, bitmapWidth) == 8 && offsetof(TileSet, bitmapHeight) == 12 &&
+              offsetof(TileSet, bitmap) == 16 && offsetof(TileSet, tilesAcross) == 24 &&
+              offsetof(TileSet, tilesDown) == 28 && offsetof(TileSet, slot) == 32 &&
+              offsetof(TileSet, tileWidth) == 36 && offsetof(TileSet, tileHeight) == 40 &&
+              offsetof(TileSet, fileName) == 44);
+static_assert(sizeof(SpriteInstance) == 176 && offsetof(SpriteInstance, locationCount) == 0 &&
+              offsetof(SpriteInstance, frame) == 4 && offsetof(SpriteInstance, health) == 8 &&
+              offsetof(SpriteInstance, lastButtons) == 12 && offsetof(SpriteInstance, tick) == 16 &&
+              offsetof(SpriteInstance, timer) == 20 && offsetof(SpriteInstance, number) == 24 &&
+              offsetof(SpriteInstance, lives) == 28 && offsetof(SpriteInstance, direction) == 32 &&
+              offsetof(SpriteInstance, unnamed1) == 36 && offsetof(SpriteInstance, heading) == 40 &&
+              offsetof(SpriteInstance, jumping) == 44 &&
+              offsetof(SpriteInstance, jumpTicks) == 48 &&
+              offsetof(SpriteInstance, jumpLimit) == 52 &&
+              offsetof(SpriteInstance, dashTicks) == 56);
+static_assert(offsetof(SpriteInstance, unnamed2) == 60 && offsetof(SpriteInstance, phase) == 64 &&
+              offsetof(SpriteInstance, invincible) == 68 && offsetof(SpriteInstance, hurt) == 72 &&
+              offsetof(SpriteInstance, visible) == 76 && offsetof(SpriteInstance, alive) == 80 &&
+              offsetof(SpriteInstance, sounds) == 88 && offsetof(SpriteInstance, words) == 120 &&
+              offsetof(SpriteInstance, x) == 152 && offsetof(SpriteInstance, y) == 156 &&
+              offsetof(SpriteInstance, next) == 160);
+static_assert(sizeof(SpriteSequence) == 160 && offsetof(SpriteSequence, name) == 0 &&
+              offsetof(SpriteSequence, name2) == 64 && offsetof(SpriteSequence, value1) == 128 &&
+              offsetof(SpriteSequence, value2) == 132 && offsetof(SpriteSequence, value3) == 136 &&
+              offsetof(SpriteSequence, value4) == 140 && offsetof(SpriteSequence, next) == 144);
+static_assert(sizeof(SpriteSound) == 168 && offsetof(SpriteSound, name) == 0 &&
+              offsetof(SpriteSound, waveFile) == 64 && offsetof(SpriteSound, frameCount) == 128 &&
+              offsetof(SpriteSound, frames) == 136 && offsetof(SpriteSound, next) == 152);
+static_assert(sizeof(LayerSound) == 208 && offsetof(LayerSound, name) == 0 &&
+              offsetof(LayerSound, waveFile) == 64 && offsetof(LayerSound, pointCount) == 128 &&
+              offsetof(LayerSound, columnCount) == 132 && offsetof(LayerSound, rowCount) == 136 &&
+              offsetof(LayerSound, points) == 144 && offsetof(LayerSound, columns) == 160 &&
+              offsetof(LayerSound, rows) == 176 && offsetof(LayerSound, next) == 192);
+static_assert(sizeof(Sprite) == 456 && offsetof(Sprite, brainModule) == 0 &&
+              offsetof(Sprite, think) == 8 && offsetof(Sprite, labotamize) == 16 &&
+              offsetof(Sprite, surface) == 24 && offsetof(Sprite, bitmap) == 32 &&
+              offsetof(Sprite, instances) == 40 && offsetof(Sprite, instanceCount) == 56 &&
+              offsetof(Sprite, sequences) == 64 && offsetof(Sprite, sequenceCount) == 80 &&
+              offsetof(Sprite, sounds) == 88 && offsetof(Sprite, frames) == 104 &&
+              offsetof(Sprite, soundCount) == 120 && offsetof(Sprite, framesPerRow) == 124 &&
+              offsetof(Sprite, sheetValue) == 128 && offsetof(Sprite, frameCount) == 132);
+static_assert(offsetof(Sprite, score) == 136 && offsetof(Sprite, spriteParam1) == 140 &&
+              offsetof(Sprite, spriteParam2) == 144 && offsetof(Sprite, spriteParam3) == 148 &&
+              offsetof(Sprite, points) == 152 && offsetof(Sprite, spriteParam4) == 156 &&
+              offsetof(Sprite, spriteParam5) == 160 && offsetof(Sprite, spriteParam6) == 164 &&
+              offsetof(Sprite, spriteParam7) == 168 && offsetof(Sprite, spriteParam8) == 172 &&
+              offsetof(Sprite, spriteParam9) == 176 && offsetof(Sprite, spriteParam10) == 180 &&
+              offsetof(Sprite, spriteParam11) == 184 && offsetof(Sprite, spriteParam12) == 188 &&
+              offsetof(Sprite, spriteParam13) == 192 && offsetof(Sprite, spriteParam14) == 196);
+static_assert(offsetof(Sprite, spriteParam15) == 200 && offsetof(Sprite, spriteParam16) == 204 &&
+              offsetof(Sprite, isPlayer) == 208 && offsetof(Sprite, isPlatform) == 212 &&
+              offsetof(Sprite, isGoodie) == 216 && offsetof(Sprite, isTeleporter) == 220 &&
+              offsetof(Sprite, isInvincibility) == 224 && offsetof(Sprite, isExtraLife) == 228 &&
+              offsetof(Sprite, isHealth) == 232 && offsetof(Sprite, isTool) == 236 &&
+              offsetof(Sprite, frameWidth) == 240 && offsetof(Sprite, frameHeight) == 244 &&
+              offsetof(Sprite, name) == 248 && offsetof(Sprite, sheetFile) == 312 &&
+              offsetof(Sprite, brainFile) == 376 && offsetof(Sprite, next) == 440);
+static_assert(sizeof(Layer) == 640 && offsetof(Layer, surface) == 0 &&
+              offsetof(Layer, scrollColumn) == 8 && offsetof(Layer, scrollRow) == 12 &&
+              offsetof(Layer, scrollSubX) == 16 && offsetof(Layer, scrollSubY) == 20 &&
+              offsetof(Layer, fullColumns) == 24 && offsetof(Layer, fullRows) == 28 &&
+              offsetof(Layer, firstColumnWidth) == 32 && offsetof(Layer, lastColumnWidth) == 36 &&
+              offsetof(Layer, firstRowHeight) == 40 && offsetof(Layer, lastRowHeight) == 44 &&
+              offsetof(Layer, maxScrollX) == 48 && offsetof(Layer, maxScrollY) == 52 &&
+              offsetof(Layer, unused1) == 56 && offsetof(Layer, stepX) == 60);
+static_assert(offsetof(Layer, stepY) == 64 && offsetof(Layer, unused2) == 68 &&
+              offsetof(Layer, unused3) == 72 && offsetof(Layer, isMainLayer) == 76 &&
+              offsetof(Layer, name) == 80 && offsetof(Layer, opaque) == 144 &&
+              offsetof(Layer, columns) == 148 && offsetof(Layer, rows) == 152 &&
+              offsetof(Layer, tileMap) == 160 && offsetof(Layer, maskStride) == 176 &&
+              offsetof(Layer, unused4) == 180 && offsetof(Layer, unused5) == 184 &&
+              offsetof(Layer, unused6) == 188 && offsetof(Layer, maskBytes) == 192 &&
+              offsetof(Layer, maskData) == 200 && offsetof(Layer, maskBitmap) == 216);
+static_assert(offsetof(Layer, maskBits) == 232 && offsetof(Layer, tileSetCount) == 248 &&
+              offsetof(Layer, tileWidth) == 252 && offsetof(Layer, tileHeight) == 256 &&
+              offsetof(Layer, halfTileWidth) == 260 && offsetof(Layer, halfTileHeight) == 264 &&
+              offsetof(Layer, tileSetBlocks) == 272 && offsetof(Layer, tileSets) == 400 &&
+              offsetof(Layer, playerCount) == 528 && offsetof(Layer, players) == 536 &&
+              offsetof(Layer, platformCount) == 552 && offsetof(Layer, platforms) == 560 &&
+              offsetof(Layer, spriteCount) == 576 && offsetof(Layer, sprites) == 584 &&
+              offsetof(Layer, layerSoundCount) == 600 && offsetof(Layer, layerSounds) == 608);
+static_assert(offsetof(Layer, next) == 624);
+static_assert(sizeof(MenuPage) == 176 && offsetof(MenuPage, name) == 0 &&
+              offsetof(MenuPage, name2) == 64 && offsetof(MenuPage, surface) == 128 &&
+              offsetof(MenuPage, menuSpriteCount) == 136 && offsetof(MenuPage, sprites) == 144 &&
+              offsetof(MenuPage, next) == 160);
+static_assert(sizeof(PageRecord) == 312 && offsetof(PageRecord, type) == 0 &&
+              offsetof(PageRecord, screenWidth) == 4 && offsetof(PageRecord, screenHeight) == 8 &&
+              offsetof(PageRecord, colourDepth) == 12 && offsetof(PageRecord, layerCount) == 16 &&
+              offsetof(PageRecord, layers) == 24 && offsetof(PageRecord, menuPages) == 40 &&
+              offsetof(PageRecord, menuPageCount) == 56 && offsetof(PageRecord, menuModule) == 64 &&
+              offsetof(PageRecord, menuInit) == 72 && offsetof(PageRecord, menuEngine) == 80 &&
+              offsetof(PageRecord, menuCleanup) == 88 && offsetof(PageRecord, unused1) == 96 &&
+              offsetof(PageRecord, unused2) == 100 && offsetof(PageRecord, unused3) == 104);
+static_assert(offsetof(PageRecord, movieFlag) == 108 && offsetof(PageRecord, useCdAudio) == 112 &&
+              offsetof(PageRecord, cdTrack) == 116 && offsetof(PageRecord, movieName) == 120 &&
+              offsetof(PageRecord, menuModuleName) == 184 &&
+              offsetof(PageRecord, musicWave) == 248);
+static_assert(sizeof(FrameControl) == 28 && offsetof(FrameControl, engineWords) == 12);

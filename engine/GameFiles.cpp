@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -20,6 +19,7 @@ constexpr size_t kLevelHeaderSize = 162;
 constexpr size_t kLayerFixedSize = 100;
 constexpr size_t kSpriteFixedSize = 174;
 constexpr size_t kTileSetEntrySize = 42;
+constexpr uint32_t kMaxTileSize = 16384; // a picture's largest side
 
 void GameError(const char* location, const char* message) {
     FillError(&gErrorInfo, kErrorFatal, "GameEngine", location, message);
@@ -36,24 +36,24 @@ void BadLevel(const char* path, const char* why) {
     LevelError(text);
 }
 
-bool ReadWholeFile(platform::File* file, std::vector<uint8_t>* data) {
-    int64_t size = platform::FileSize(file);
-    if (size < 0)
-        return false;
-    data->resize(static_cast<size_t>(size));
-    data->resize(platform::FileRead(file, data->data(), data->size()));
-    return true;
+size_t ReadFromFile(void* file, void* dst, size_t n) {
+    return platform::FileRead(static_cast<platform::File*>(file), dst, n);
 }
 
-// Reading one level file: the reader, the path for messages, and whether the
-// page is a menu (whose sprites follow the menu rules).
+// Reading one level file as it streams in: the reader, the path for
+// messages, and whether the page is a menu (whose sprites follow the menu
+// rules).
 struct LevelReader {
-    ByteReader in;
+    ByteStream in;
     const char* path;
     bool menu;
 
-    // True when `count` elements of at least `each` bytes can still follow.
-    bool Fits(uint64_t count, uint64_t each) const { return count * each <= in.Remaining(); }
+    // True when `count` elements of `each` bytes, after `extra` bytes, can
+    // still follow. Divides rather than multiplies, so no count can wrap.
+    bool Fits(uint64_t count, uint64_t each, uint64_t extra = 0) const {
+        uint64_t left = in.Remaining();
+        return extra <= left && (each == 0 || count <= (left - extra) / each);
+    }
 
     bool Truncated() {
         BadLevel(path, "the file ends too soon!");
@@ -90,8 +90,7 @@ bool ReadInstance(LevelReader& r, Sprite* sprite) {
         LevelError("Unable to allocate memory for instance locations!");
         return false;
     }
-    for (uint32_t i = 0; i < count * 2; ++i)
-        locations[i] = r.in.S32();
+    r.in.U32s(reinterpret_cast<uint32_t*>(locations), size_t(count) * 2);
     // Re-seeded before every instance: instances read in the same second
     // with the same count take the same candidate.
     platform::Srand(static_cast<uint32_t>(platform::TimeSeconds()));
@@ -166,7 +165,7 @@ bool ReadSpriteSound(LevelReader& r, Sprite* sprite) {
 bool ReadSprite(LevelReader& r, Sprite* sprite) {
     if (!r.Fits(1, kSpriteFixedSize))
         return r.Truncated();
-    ByteReader& in = r.in;
+    ByteStream& in = r.in;
     in.Text(sprite->name, sizeof(sprite->name), 40);
     in.Text(sprite->sheetFile, sizeof(sprite->sheetFile), 40);
     in.Text(sprite->brainFile, sizeof(sprite->brainFile), 40);
@@ -191,8 +190,9 @@ bool ReadSprite(LevelReader& r, Sprite* sprite) {
     for (uint32_t* field : tail)
         *field = in.U16();
 
-    // Each instance takes at least 14 bytes, a sequence 92, a sound 82.
-    if (!r.Fits(sprite->instanceCount, 14) || !r.Fits(sprite->sequenceCount, 92) ||
+    // Each instance takes at least 6 bytes (one without locations, which is
+    // refused by name), a sequence 92, a sound 82.
+    if (!r.Fits(sprite->instanceCount, 6) || !r.Fits(sprite->sequenceCount, 92) ||
         !r.Fits(sprite->soundCount, 82))
         return r.Truncated();
     for (uint32_t i = 0; i < sprite->instanceCount; ++i)
@@ -296,7 +296,7 @@ bool ReadLayer(LevelReader& r) {
     }
     if (!r.Fits(1, kLayerFixedSize))
         return r.Truncated();
-    ByteReader& in = r.in;
+    ByteStream& in = r.in;
     in.Text(layer->name, sizeof(layer->name), 40);
     layer->stepX = in.U32();
     layer->stepY = in.U32();
@@ -319,10 +319,22 @@ bool ReadLayer(LevelReader& r) {
         BadLevel(r.path, "a layer has a tile size of zero!");
         return false;
     }
+    // No tile set can hold a larger tile, and below this bound no scroll
+    // sum can overflow.
+    if (layer->tileWidth > kMaxTileSize || layer->tileHeight > kMaxTileSize) {
+        BadLevel(r.path, "a layer's tiles are larger than a picture can be!");
+        return false;
+    }
+    // A step moves the layer by at most one cell; a larger one (or one that
+    // reads as negative) has no use and broke the snap and scroll sums.
+    if (layer->stepX > layer->tileWidth || layer->stepY > layer->tileHeight) {
+        BadLevel(r.path, "a layer's scroll step is larger than its tile!");
+        return false;
+    }
 
-    uint64_t cells = uint64_t(layer->columns) * layer->rows;
+    uint64_t cells = uint64_t(layer->columns) * layer->rows; // both 32-bit: no wrap
     // The counts, the map and the mask data must fit what is left.
-    if (!r.Fits(1, 4 + cells * 2 + (hasMask ? cells * 4 : 0)))
+    if (!r.Fits(cells, hasMask ? 6 : 2, 4))
         return r.Truncated();
     layer->tileMap.ptr = static_cast<uint16_t*>(Scratch(&layer->tileMap.block, cells * 2));
     if (!layer->tileMap.ptr) {
@@ -341,11 +353,9 @@ bool ReadLayer(LevelReader& r) {
     }
     layer->spriteCount = in.U16();
     layer->layerSoundCount = in.U16();
-    for (uint64_t i = 0; i < cells; ++i)
-        layer->tileMap.ptr[i] = in.U16();
+    in.U16s(layer->tileMap.ptr, size_t(cells));
     if (hasMask)
-        for (uint64_t i = 0; i < cells; ++i)
-            layer->maskData.ptr[i] = in.U32();
+        in.U32s(layer->maskData.ptr, size_t(cells));
 
     if (!r.Fits(layer->tileSetCount, kTileSetEntrySize))
         return r.Truncated();
@@ -400,7 +410,7 @@ bool ReadMenuPage(LevelReader& r) {
     return true;
 }
 
-void ReadHeader(ByteReader& in) {
+void ReadHeader(ByteStream& in) {
     gPage.screenWidth = in.U32();
     gPage.screenHeight = in.U32();
     gPage.colourDepth = in.U32();
@@ -418,6 +428,34 @@ void ReadHeader(ByteReader& in) {
     gPage.cdTrack = in.U16();
     in.Text(gPage.musicWave, sizeof(gPage.musicWave), 40);
     gPage.type = cutsceneMarker == 1 ? kPageCutscene : menuMarker == 1 ? kPageMenu : kPageLevel;
+}
+
+// The header and the body of its kind. A read that comes up short (the
+// file shrank, or failed) is caught at the end as a file that ends too soon.
+int ReadPage(LevelReader& r) {
+    if (!r.Fits(1, kLevelHeaderSize))
+        return r.Truncated();
+    ReadHeader(r.in);
+    if (r.in.Overrun())
+        return r.Truncated();
+
+    if (gPage.type == kPageCutscene)
+        return 1;
+    if (gPage.type == kPageMenu) {
+        r.menu = true;
+        if (!r.Fits(gPage.menuPageCount, 82))
+            return r.Truncated();
+        for (uint32_t i = 0; i < gPage.menuPageCount; ++i)
+            if (!ReadMenuPage(r))
+                return 0;
+    } else {
+        if (!r.Fits(gPage.layerCount, kLayerFixedSize))
+            return r.Truncated();
+        for (uint32_t i = 0; i < gPage.layerCount; ++i)
+            if (!ReadLayer(r))
+                return 0;
+    }
+    return r.in.Overrun() ? r.Truncated() : 1;
 }
 
 } // namespace
@@ -477,34 +515,14 @@ int LoadLevel(uint32_t pageIndex) {
         FillError2(&gErrorInfo, kErrorFatal, "GameEngine", "LoadLevel()", "Unable to open ", path);
         return 0;
     }
-    std::vector<uint8_t> data;
-    bool read = ReadWholeFile(file, &data);
-    platform::FileClose(file);
-    if (!read) {
+    int64_t size = platform::FileSize(file);
+    if (size < 0) {
+        platform::FileClose(file);
         FillError2(&gErrorInfo, kErrorFatal, "GameEngine", "LoadLevel()", "Unable to open ", path);
         return 0;
     }
-
-    LevelReader r{ByteReader(data.data(), data.size()), path, false};
-    if (!r.Fits(1, kLevelHeaderSize))
-        return r.Truncated();
-    ReadHeader(r.in);
-
-    if (gPage.type == kPageCutscene)
-        return 1;
-    if (gPage.type == kPageMenu) {
-        r.menu = true;
-        if (!r.Fits(gPage.menuPageCount, 82))
-            return r.Truncated();
-        for (uint32_t i = 0; i < gPage.menuPageCount; ++i)
-            if (!ReadMenuPage(r))
-                return 0;
-        return 1;
-    }
-    if (!r.Fits(gPage.layerCount, kLayerFixedSize))
-        return r.Truncated();
-    for (uint32_t i = 0; i < gPage.layerCount; ++i)
-        if (!ReadLayer(r))
-            return 0;
-    return 1;
+    LevelReader r{ByteStream(ReadFromFile, file, uint64_t(size)), path, false};
+    int loaded = ReadPage(r);
+    platform::FileClose(file);
+    return loaded;
 }

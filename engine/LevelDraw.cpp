@@ -91,6 +91,10 @@ void DrawTiles(Layer* layer, int64_t screenWidth, int64_t screenHeight, uint32_t
 
     int64_t rowCount = 1 + down.full + (down.last ? 1 : 0);
     int64_t columnCount = 1 + across.full + (across.last ? 1 : 0);
+    // The picture's own size bounds what is read: the record's sizes are
+    // what the file declares.
+    TileSet* sized = nullptr;
+    int64_t setWidth = 0, setHeight = 0;
     int64_t destY = 0;
     for (int64_t r = 0; r < rowCount; ++r) {
         int64_t height = CellSize(down, th, r);
@@ -106,9 +110,12 @@ void DrawTiles(Layer* layer, int64_t screenWidth, int64_t screenHeight, uint32_t
                 platform::Rect source{int32_t(sx + clipLeft), int32_t(sy + clipTop),
                                       int32_t(sx + clipLeft + width),
                                       int32_t(sy + clipTop + height)};
-                // A tile number past the end of the set shows nothing.
-                if (source.right <= int64_t(set->bitmapWidth) &&
-                    source.bottom <= int64_t(set->bitmapHeight))
+                if (set != sized) {
+                    SurfaceSize(set->surface, &setWidth, &setHeight);
+                    sized = set;
+                }
+                // A tile past the end of the picture shows nothing.
+                if (source.right <= setWidth && source.bottom <= setHeight)
                     Blit(destX, destY, set->surface, source, flags);
             }
             destX += width;
@@ -130,8 +137,6 @@ void DrawSprite(Sprite* sprite, const View& view, uint32_t flags) {
         if (i->visible != 1 || i->x + fw <= view.left || i->x >= view.right ||
             i->y + fh <= view.top || i->y >= view.bottom)
             continue;
-        if (i->frame >= sprite->frameCount)
-            continue; // a frame the sheet does not have is not drawn
         int64_t sx = int64_t(i->frame % sprite->framesPerRow) * fw;
         int64_t sy = int64_t(i->frame / sprite->framesPerRow) * fh;
         if (sheetWidth < 0)

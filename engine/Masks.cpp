@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -24,21 +23,15 @@ void BadMask(const char* path, const char* why) {
     MaskError("LoadMasks()", text);
 }
 
-} // namespace
+size_t ReadFromFile(void* file, void* dst, size_t n) {
+    return platform::FileRead(static_cast<platform::File*>(file), dst, n);
+}
 
-int LoadMasks(Layer* layer) {
-    char path[5 + sizeof(layer->name) + 6];
-    std::snprintf(path, sizeof(path), "data\\%s1.msk", layer->name);
-    platform::File* file = platform::FileOpenRead(path);
-    if (!file) {
-        MaskError("LoadMasks()", "Unable to load mask BMP!");
-        return 0;
-    }
-    std::vector<uint8_t> data(static_cast<size_t>(std::max<int64_t>(platform::FileSize(file), 0)));
-    data.resize(platform::FileRead(file, data.data(), data.size()));
-    platform::FileClose(file);
-
-    ByteReader in(data.data(), data.size());
+// Reads the picture row by row into the layer, so the file is never held
+// whole beside the mask it becomes.
+int ReadMask(Layer* layer, platform::File* file, const char* path) {
+    int64_t size = std::max<int64_t>(platform::FileSize(file), 0);
+    ByteStream in(ReadFromFile, file, uint64_t(size));
     if (in.U16() != 0x4D42) {
         MaskError("LoadMasks()", "Unable to load mask BMP!");
         return 0;
@@ -66,12 +59,14 @@ int LoadMasks(Layer* layer) {
     bool topDown = height < 0;
     uint64_t rows = topDown ? uint64_t(-int64_t(height)) : uint64_t(height);
     uint64_t pitch = ((uint64_t(width) + 31) / 32) * 4;
-    if (pixelOffset > data.size() || pitch * rows > data.size() - pixelOffset) {
+    uint64_t fileSize = uint64_t(size);
+    if (pixelOffset < in.Offset() || pixelOffset > fileSize ||
+        rows > (fileSize - pixelOffset) / pitch) {
         BadMask(path, "the pixel data do not fit the file!");
         return 0;
     }
     uint64_t rowBytes = uint64_t(width) / 8;
-    uint64_t bytes = rowBytes * rows;
+    uint64_t bytes = rowBytes * rows; // below the file's size
     if (bytes > UINT32_MAX) {
         BadMask(path, "its size is not valid!");
         return 0;
@@ -81,15 +76,34 @@ int LoadMasks(Layer* layer) {
         return 0; // the allocator's record stands
     layer->maskBitmap.ptr = mask;
     layer->maskBytes = static_cast<uint32_t>(bytes);
-    // Stored top row first, whichever way the file runs.
-    const uint8_t* pixels = data.data() + pixelOffset;
-    for (uint64_t row = 0; row < rows; ++row) {
-        uint64_t fileRow = topDown ? row : rows - 1 - row;
-        const uint8_t* src = pixels + fileRow * pitch;
-        for (uint64_t i = 0; i < rowBytes; ++i)
-            mask[row * rowBytes + i] = src[i];
+    // Stored top row first, whichever way the file runs; the filler at the
+    // end of each file row is dropped.
+    in.Skip(pixelOffset - in.Offset());
+    for (uint64_t fileRow = 0; fileRow < rows; ++fileRow) {
+        uint64_t row = topDown ? fileRow : rows - 1 - fileRow;
+        in.Bytes(mask + row * rowBytes, size_t(rowBytes));
+        in.Skip(pitch - rowBytes);
+    }
+    if (in.Overrun()) {
+        BadMask(path, "the pixel data do not fit the file!");
+        return 0;
     }
     return 1;
+}
+
+} // namespace
+
+int LoadMasks(Layer* layer) {
+    char path[5 + sizeof(layer->name) + 6];
+    std::snprintf(path, sizeof(path), "data\\%s1.msk", layer->name);
+    platform::File* file = platform::FileOpenRead(path);
+    if (!file) {
+        MaskError("LoadMasks()", "Unable to load mask BMP!");
+        return 0;
+    }
+    int ok = ReadMask(layer, file, path);
+    platform::FileClose(file);
+    return ok;
 }
 
 int BuildMaskArray(Layer* layer) {

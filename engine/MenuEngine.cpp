@@ -4,6 +4,7 @@
 #include "engine/Globals.h"
 #include "engine/Layers.h"
 #include "engine/VraskUtils.h"
+#include "platform/Debug.h"
 #include "platform/Display.h"
 #include "platform/Modules.h"
 
@@ -120,7 +121,16 @@ bool PreparePageSurface(MenuPage* page, int32_t isMainMenu) {
     page->surface = surface;
     char path[5 + sizeof(page->name2)];
     std::snprintf(path, sizeof(path), "data\\%s", page->name2);
-    ReLoadBitmap(surface, path); // a page without its picture still runs
+    // A page without its picture still runs, so its failure must not stay
+    // in the record: shutdown would take it for an error and skip saving
+    // the preferences.
+    ErrorInfo before = gErrorInfo;
+    if (!ReLoadBitmap(surface, path)) {
+        char line[sizeof(gErrorInfo.message) + 2];
+        std::snprintf(line, sizeof(line), "\n%s\n", gErrorInfo.message);
+        platform::OutputDebugString(line);
+        gErrorInfo = before;
+    }
     return true;
 }
 

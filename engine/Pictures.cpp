@@ -87,8 +87,9 @@ int LoadTileSet(TileSet* tileSet) {
     tileSet->surface = GetSurfaceFromBitmap(tileSet->bitmap, 0);
     if (!tileSet->surface || !SetBlackKey(tileSet->surface))
         return 0;
-    tileSet->bitmapWidth = uint32_t(sheet.width);
-    tileSet->bitmapHeight = uint32_t(sheet.height < 0 ? -int64_t(sheet.height) : sheet.height);
+    // As the record says: what the tiles cover, not the picture's size.
+    tileSet->bitmapWidth = sheet.header[1] * sheet.header[3];
+    tileSet->bitmapHeight = sheet.header[2] * sheet.header[4];
     tileSet->tilesAcross = sheet.header[3];
     tileSet->tilesDown = sheet.header[4];
     tileSet->tileWidth = sheet.header[1];

@@ -58,10 +58,11 @@ const char* Check(SheetFile* s, SheetKind kind) {
             return "its tile size is not valid!";
         if (!Positive(s->header[3]) || !Positive(s->header[4]))
             return "its tile count is not valid!";
-        uint64_t table = uint64_t(s->header[5]) * s->header[6] * 4;
-        if (table > size - at)
+        // Divided, not multiplied: A x B x 4 can wrap 64 bits.
+        uint64_t cells = s->header[6] ? (size - at) / 4 / s->header[6] : 0;
+        if (s->header[6] && s->header[5] > cells)
             return "its table does not fit the file!";
-        at += table;
+        at += uint64_t(s->header[5]) * s->header[6] * 4;
         s->pixelSize = s->header[7];
     } else {
         if (!Positive(s->header[1]) || !Positive(s->header[2]))
@@ -70,15 +71,25 @@ const char* Check(SheetFile* s, SheetKind kind) {
             return "it has no frames per row!";
         s->pixelSize = s->header[6];
     }
+    // Row bytes stay below 2^34 and rows below 2^31: their product fits.
     if (s->pixelSize != RowBytes(s->width, bits) * rows)
         return "its pixel data size does not match the bitmap!";
     if (s->pixelSize > size - at)
         return "the pixel data do not fit the file!";
     s->pixelAt = size_t(at);
     s->framesAt = size_t(at + s->pixelSize);
-    if (kind == SheetKind::kSprite &&
-        uint64_t(s->header[3]) * sizeof(FrameRecord) > size - s->framesAt)
-        return "its frame records do not fit the file!";
+    if (kind == SheetKind::kSprite) {
+        uint32_t count = s->header[3];
+        if (count > (size - s->framesAt) / sizeof(FrameRecord) ||
+            uint64_t(count) * sizeof(FrameRecord) > UINT32_MAX)
+            return "its frame records do not fit the file!";
+        // The brains walk a frame's boxes by its count; the record has 32.
+        for (uint32_t i = 0; i < count; ++i) {
+            ByteReader box(s->bytes.data() + s->framesAt + size_t(i) * sizeof(FrameRecord), 4);
+            if (box.U32() > 32)
+                return "a frame has more than 32 boxes!";
+        }
+    }
     return nullptr;
 }
 

@@ -183,6 +183,9 @@ TEST_F(PicturesTest, SheetsWhoseHeaderDoesNotFitAreRefusedByName) {
     auto minus = good;
     minus.frameHeight = uint32_t(-4);
     EXPECT_EQ(LoadSheet(minus), prefix + "its frame size is not valid!");
+    auto crowded = good; // the brains walk at most the record's 32 boxes
+    crowded.frames[1].boxCount = 33;
+    EXPECT_EQ(LoadSheet(crowded), prefix + "a frame has more than 32 boxes!");
     auto noRow = good;
     noRow.framesPerRow = 0;
     EXPECT_EQ(LoadSheet(noRow), prefix + "it has no frames per row!");
@@ -258,6 +261,23 @@ TEST_F(PicturesTest, TileSetsSkipTheirTableAndKeepTheirGeometry) {
     TileSet* plain = NewTileSet("plain.til");
     ASSERT_EQ(LoadTileSet(plain), 1) << Message();
     EXPECT_EQ(At(plain->surface, 20, 17), At(tiles->surface, 20, 17));
+
+    // The record's sizes are what the tiles cover, not the picture's.
+    desc.tilesAcross = 1;
+    desc.tilesDown = 2;
+    Write("data/part.til", gamedata::BuildTileSetFile(desc));
+    TileSet* part = NewTileSet("part.til");
+    ASSERT_EQ(LoadTileSet(part), 1) << Message();
+    EXPECT_EQ(part->bitmapWidth, 16u);
+    EXPECT_EQ(part->bitmapHeight, 16u);
+    desc.tilesAcross = 2;
+    desc.tilesDown = 3;
+
+    auto wrap = gamedata::BuildTileSetFile(desc); // A x B x 4 wraps to 0
+    wrap[23] = wrap[27] = 0x80;
+    Write("data/wrap.til", wrap);
+    EXPECT_EQ(LoadTileSet(NewTileSet("wrap.til")), 0);
+    EXPECT_EQ(Message(), "Unable to load tile set wrap.til: its table does not fit the file!");
 
     desc.tableWidth = 1000;
     desc.tableHeight = 1000;

@@ -84,6 +84,20 @@ TEST_F(GameRunTest, MenusRunAndTheMainMenuEndsTheGameCleanly) {
     EXPECT_EQ(ReadBytes("data/prefs.cfg").size(), 144u);
 }
 
+// The pages' pictures are missing, which the menu host lets go: an option
+// changed in the menu still reaches the preferences file.
+TEST_F(GameRunTest, AnOptionChangedInTheMenuIsSaved) {
+    Game({"main", "first", "second", "third", "over"});
+    MenuPage("main", "MainMenu.dll");
+    MenuPage("first", "PageMenu.dll");
+    MenuPage("second", "PageMenu.dll");
+    RunResult run = Run({{"VRASK_TEST_MENU_VOLUME", "77"}});
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    std::vector<uint8_t> prefs = ReadBytes("data/prefs.cfg");
+    ASSERT_EQ(prefs.size(), 144u);
+    EXPECT_EQ(prefs[8], 77); // the music volume
+}
+
 TEST_F(GameRunTest, AMenuPluginWithoutCleanupIsRefused) {
     Game({"main", "first", "over"});
     MenuPage("main", "NoCleanup.dll");

@@ -329,6 +329,7 @@ TEST_F(LevelFileTest, DataThatDoNotFitTheirFileAreRefused) {
     struct Case {
         const char* why;
         std::function<void(LevelFileDesc&)> spoil;
+        bool refusedBeforeTheMap = false;
     };
     const Case cases[] = {
         {"a sprite instance has no location!",
@@ -361,6 +362,26 @@ TEST_F(LevelFileTest, DataThatDoNotFitTheirFileAreRefused) {
          [](LevelFileDesc& d) {
              d.layers[0].layerSounds.push_back({.name = "w", .pointCount = 100});
          }},
+        // Cells x 2 bytes wraps 64 bits to 4: no check may multiply it out.
+        {"the file ends too soon!",
+         [](LevelFileDesc& d) {
+             d.layers[0].columns = 4294836226u;
+             d.layers[0].rows = 2147549185u;
+             d.layers[0].storedCells = 4;
+         },
+         true},
+        // An instance without locations ends the file: 6 bytes, not 14.
+        {"a sprite instance has no location!",
+         [](LevelFileDesc& d) { d.layers[0].sprites[0].instances[0].locations.clear(); }},
+        {"a layer's scroll step is larger than its tile!",
+         [](LevelFileDesc& d) { d.layers[0].stepX = 0xFFFFFFFF; }},
+        {"a layer's scroll step is larger than its tile!",
+         [](LevelFileDesc& d) { d.layers[0].stepY = 17; }},
+        {"a layer's tiles are larger than a picture can be!",
+         [](LevelFileDesc& d) {
+             d.layers[0].tileHeight = 16385;
+             d.layers[0].stepY = 1;
+         }},
     };
     for (const Case& c : cases) {
         ResetShell();
@@ -371,15 +392,40 @@ TEST_F(LevelFileTest, DataThatDoNotFitTheirFileAreRefused) {
         EXPECT_EQ(std::string(gErrorInfo.message),
                   std::string("Unable to load data\\page.lvl: ") + c.why);
         EXPECT_STREQ(gErrorInfo.location, "LoadLevel()");
+        if (c.refusedBeforeTheMap) {
+            EXPECT_EQ(gPage.layers.ptr->tileMap.ptr, nullptr) << c.why;
+        }
         FreeLevel(); // what was linked before the failure is freed cleanly
     }
+}
+
+// Every input the level fuzzer keeps (its seeds and each crash it found)
+// loads or is refused with a message, never anything worse.
+TEST_F(LevelFileTest, TheFuzzCorpusLoadsOrIsRefused) {
+    WriteGame({"menu", "page", "over"});
+    ASSERT_EQ(LoadGame(kGameFileName), 1);
+    WriteBytes("data/m1.msk", MaskBmp(16, {{1, 2}, {3, 4}}));
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(LEVEL_CORPUS_DIR)) {
+        std::filesystem::copy_file(entry.path(), "data/page.lvl",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::memset(&gErrorInfo, 0, sizeof(gErrorInfo));
+        if (!LoadLevel(1)) {
+            EXPECT_EQ(std::string(gErrorInfo.message).rfind("Unable to ", 0), 0u)
+                << entry.path() << ": " << gErrorInfo.message;
+        }
+        FreeLevel();
+        FreeMenuPages(&gPage);
+        ++files;
+    }
+    EXPECT_GE(files, 9);
 }
 
 TEST_F(LevelFileTest, ScrollLimitsOfHugeEmptyMapsDoNotOverflow) {
     LevelFileDesc d = Level();
     d.layers[0].columns = 0xFF000000;
-    d.layers[0].rows = 0; // no cells, so nothing to read
-    d.layers[0].tileWidth = 0xFFFFFFFF;
+    d.layers[0].rows = 0;          // no cells, so nothing to read
+    d.layers[0].tileWidth = 16384; // the largest a tile can be
     LoadAsPageOne(d);
     ASSERT_EQ(LoadLevel(1), 1) << gErrorInfo.message;
     EXPECT_EQ(gPage.layers.ptr->maxScrollX, INT32_MAX);

@@ -3,6 +3,7 @@
 // map's edges, keyed and opaque layers, and clipped sprites.
 #include "level/LevelFixture.h"
 #include "platform/Gdi.h"
+#include "support/Files.h"
 
 #include <cstdio>
 
@@ -49,7 +50,7 @@ class LevelDrawTest : public LevelTest {
                     }
                 }
                 for (const Placed& s : sprites) {
-                    if (!s.visible || s.frame >= 3 || wx < s.x || wx >= s.x + 8 || wy < s.y ||
+                    if (!s.visible || s.frame >= 4 || wx < s.x || wx >= s.x + 8 || wy < s.y ||
                         wy >= s.y + 8)
                         continue;
                     uint32_t p = sheet.At(int((s.frame % 2) * 8 + wx - s.x),
@@ -76,12 +77,14 @@ class LevelDrawTest : public LevelTest {
         int64_t right = left + 56, bottom = top + 40;
 
         // The prop's instances: off the bottom-right corner, a frame the
-        // sheet lacks, a hidden one, one over the top edge, one out of view.
+        // sheet's records lack but its picture holds, a hidden one, one over
+        // the top edge, one out of view, one past the picture.
         std::vector<Placed> props = {{right - 3, bottom - 2, 2, true},
                                      {left + 20, top + 5, 3, true},
                                      {left + 30, top + 20, 0, false},
                                      {left + 10, top - 4, 0, true},
-                                     {right, top, 0, true}};
+                                     {right, top, 0, true},
+                                     {left + 40, top + 12, 4, true}};
         ::Sprite* prop = main->sprites.ptr;
         ASSERT_NE(prop, nullptr);
         SpriteInstance* i = prop->instances.ptr;
@@ -124,7 +127,7 @@ class LevelDrawTest : public LevelTest {
         hero.spriteParam3 = 1; // one frame
         gamedata::LevelFileDesc d = CraftedLevel(hero);
         gamedata::SpriteDesc prop = SpriteOf("Prop", "");
-        prop.instances.assign(5, {.locations = {{0, 0}}});
+        prop.instances.assign(6, {.locations = {{0, 0}}});
         d.layers[1].sprites.push_back(prop);
         // Cells the rule keeps off the screen: slots -4 to -1 (top bits 100
         // to 111), an empty cell, a slot with no tile set, a tile past the
@@ -154,6 +157,15 @@ TEST_F(LevelDrawTest, ViewLeftOfAndAboveTheMap) {
 TEST_F(LevelDrawTest, WholeCellsAtTheOrigin) {
     Start(Level());
     RunAndCompare(0, 0, 0, 0);
+}
+
+TEST_F(LevelDrawTest, ASheetDeclaringNoFramesIsDrawnFromItsPicture) {
+    std::vector<uint8_t> sheet = ReadBytes("data/s.spr");
+    std::fill(sheet.begin() + 12, sheet.begin() + 16, 0); // the frame count
+    WriteBytes("data/s.spr", sheet);
+    Start(Level());
+    ASSERT_EQ(gPlayerSprite->frameCount, 0u);
+    RunAndCompare(2, 4, 1, 6);
 }
 
 TEST_F(LevelDrawTest, LastColumnAndRowMayBeWhole) {

@@ -2,7 +2,8 @@
 // "[menu] ..." so an end-to-end test can follow the run. Loaded under a name
 // starting with "Main" it is the main menu: shown before the first game page
 // (caller context 0) it quits the game, unless VRASK_TEST_MENU_JUMP names a
-// page to jump to the first time. Any other page just returns, after
+// page to jump to the first time, and sets the music volume to
+// VRASK_TEST_MENU_VOLUME when that is set. Any other page just returns, after
 // VRASK_TEST_MENU_HOLD milliseconds when that is set (to look at the screen).
 #include "common/InputState.h"
 #include "common/Level.h"
@@ -38,6 +39,8 @@ EXPORT int32_t MenuEngine() {
     std::fprintf(stderr, "[menu] engine context=%u\n", gControl->callerContext);
     if (const char* hold = std::getenv("VRASK_TEST_MENU_HOLD"); hold && !gMain)
         usleep(static_cast<useconds_t>(std::atoi(hold)) * 1000);
+    if (const char* volume = std::getenv("VRASK_TEST_MENU_VOLUME"); volume && gMain)
+        gControl->musicVolume = static_cast<uint32_t>(std::atoi(volume));
     if (gMain && gControl->callerContext == 0) {
         const char* jump = std::getenv("VRASK_TEST_MENU_JUMP");
         if (jump && gJumps++ == 0) {
