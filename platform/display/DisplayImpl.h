@@ -4,6 +4,7 @@
 
 #include "platform/Display.h"
 #include "platform/Gdi.h"
+#include "platform/display/Blit.h"
 #include "platform/display/Pixels.h"
 #include "platform/display/Presenter.h"
 
@@ -66,6 +67,7 @@ class SoftSurface final : public Surface {
 
   private:
     bool Injected(const char* operation, bool wait, SoftSurface* loses, Result* result);
+    Block BlockFrom(int32_t x, int32_t y, SoftSurface* src, const Rect& s);
     void ShowIfVisible();
 
     std::shared_ptr<DisplayState> state_;

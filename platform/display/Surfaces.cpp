@@ -3,6 +3,7 @@
 #include "platform/Faults.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
+#include "platform/display/Blit.h"
 #include "platform/display/DisplayImpl.h"
 
 #include <chrono>
@@ -271,6 +272,19 @@ Result SoftSurface::GetSurfaceDesc(SurfaceDesc* desc) {
     return kOk;
 }
 
+// The pixels of src's rectangle s and of this surface's at (x, y); both
+// rectangles were checked against their surfaces.
+Block SoftSurface::BlockFrom(int32_t x, int32_t y, SoftSurface* src, const Rect& s) {
+    size_t bytes = size_t(bits_ / 8);
+    return {pixels_.data() + size_t(y) * pitch_ + size_t(x) * bytes,
+            ptrdiff_t(pitch_),
+            src->pixels_.data() + size_t(s.top) * src->pitch_ + size_t(s.left) * bytes,
+            ptrdiff_t(src->pitch_),
+            s.right - s.left,
+            s.bottom - s.top,
+            int(bytes)};
+}
+
 Result SoftSurface::BltFast(int32_t x, int32_t y, Surface* source, const Rect* srcRect,
                             uint32_t flags) {
     auto* src = static_cast<SoftSurface*>(source);
@@ -293,29 +307,10 @@ Result SoftSurface::BltFast(int32_t x, int32_t y, Surface* source, const Rect* s
     if (keyed && !src->hasKey_)
         return kInvalidParam;
 
-    View dv = PixelView(), sv = src->PixelView();
-    int w = s.right - s.left, h = s.bottom - s.top;
-    if (!keyed) {
-        StretchConvert(dv, d.left, d.top, w, h, sv, s.left, s.top, w, h);
-    } else {
-        // Copy through a scratch copy when a surface blits onto itself.
-        std::vector<uint8_t> scratch;
-        if (src == this) {
-            scratch = pixels_;
-            sv.top = scratch.data();
-        }
-        int bytes = bits_ / 8;
-        for (int row = 0; row < h; ++row) {
-            const uint8_t* from = sv.top + (s.top + row) * sv.step + s.left * bytes;
-            uint8_t* to = dv.top + (d.top + row) * dv.step + d.left * bytes;
-            for (int col = 0; col < w; ++col, from += bytes, to += bytes) {
-                uint32_t p = 0;
-                std::memcpy(&p, from, size_t(bytes));
-                if (!KeyHides(src->key_, p))
-                    std::memcpy(to, &p, size_t(bytes));
-            }
-        }
-    }
+    if (keyed)
+        CopyBlockKeyed(BlockFrom(d.left, d.top, src, s), src->key_.low, src->key_.high);
+    else
+        CopyBlock(BlockFrom(d.left, d.top, src, s));
     ShowIfVisible();
     return kOk;
 }
@@ -349,14 +344,22 @@ Result SoftSurface::Blt(const Rect* destRect, Surface* source, const Rect* srcRe
     bool keyed = flags & DDBLT_KEYSRC;
     if (keyed && !src->hasKey_)
         return kInvalidParam;
+    int dw = d.right - d.left, dh = d.bottom - d.top;
+    int sw = s.right - s.left, sh = s.bottom - s.top;
+    if (dw == sw && dh == sh) {
+        if (keyed)
+            CopyBlockKeyed(BlockFrom(d.left, d.top, src, s), src->key_.low, src->key_.high);
+        else
+            CopyBlock(BlockFrom(d.left, d.top, src, s));
+        ShowIfVisible();
+        return kOk;
+    }
     View sv = src->PixelView();
     std::vector<uint8_t> scratch;
     if (src == this) {
         scratch = pixels_;
         sv.top = scratch.data();
     }
-    int dw = d.right - d.left, dh = d.bottom - d.top;
-    int sw = s.right - s.left, sh = s.bottom - s.top;
     if (!keyed) {
         StretchConvert(dv, d.left, d.top, dw, dh, sv, s.left, s.top, sw, sh);
     } else {
