@@ -29,46 +29,72 @@ uint32_t OutputBlockBytes(const AcmStream* s) {
     return uint32_t(s->samplesPerBlock) * s->channels * 2;
 }
 
-// Decodes one block; false when its header names a predictor the format does
-// not have.
-bool DecodeBlock(const AcmStream* s, const uint8_t* in, int16_t* out) {
+// One channel's decoder state between nibbles.
+struct Channel {
+    int32_t coef1, coef2;
+    int32_t delta, sample1, sample2;
+};
+
+// The next sample of a channel from its 4-bit code. 64-bit sums only keep
+// hostile tables and deltas from overflowing; real data never comes near.
+inline int16_t Step(Channel& c, int code) {
+    int32_t prediction =
+        int32_t((int64_t(c.sample1) * c.coef1 + int64_t(c.sample2) * c.coef2) >> 8);
+    int32_t signedCode = code - ((code & 8) << 1);
+    int32_t value = prediction + signedCode * c.delta;
+    value = value < -32768 ? -32768 : value;
+    value = value > 32767 ? 32767 : value;
+    int64_t delta = (int64_t(kAdaptation[code]) * c.delta) >> 8;
+    delta = delta > (1 << 24) ? (1 << 24) : delta;
+    c.delta = delta < 16 ? 16 : int32_t(delta);
+    c.sample2 = c.sample1;
+    c.sample1 = value;
+    return int16_t(value);
+}
+
+inline void Put(uint8_t* out, int16_t sample) {
+    out[0] = uint8_t(uint16_t(sample));
+    out[1] = uint8_t(uint16_t(sample) >> 8);
+}
+
+// Decodes one block straight into little-endian PCM; false when its header
+// names a predictor the format does not have.
+bool DecodeBlock(const AcmStream* s, const uint8_t* in, uint8_t* out) {
     const int ch = s->channels;
-    int predictor[2], delta[2], sample1[2], sample2[2];
-    ByteReader r(in, s->blockAlign);
-    for (int c = 0; c < ch; ++c) {
-        predictor[c] = r.U8();
-        if (predictor[c] >= int(s->coef1.size()))
+    Channel c[2];
+    for (int i = 0; i < ch; ++i) {
+        int predictor = in[i];
+        if (predictor >= int(s->coef1.size()))
             return false;
+        c[i].coef1 = s->coef1[predictor];
+        c[i].coef2 = s->coef2[predictor];
     }
-    for (int c = 0; c < ch; ++c)
-        delta[c] = r.S16();
-    for (int c = 0; c < ch; ++c)
-        sample1[c] = r.S16();
-    for (int c = 0; c < ch; ++c)
-        sample2[c] = r.S16();
-    for (int c = 0; c < ch; ++c)
-        *out++ = int16_t(sample2[c]);
-    for (int c = 0; c < ch; ++c)
-        *out++ = int16_t(sample1[c]);
+    auto s16 = [](const uint8_t* p) { return int32_t(int16_t(uint16_t(p[0] | (p[1] << 8)))); };
+    for (int i = 0; i < ch; ++i) {
+        c[i].delta = s16(in + ch + 2 * i);
+        c[i].sample1 = s16(in + 3 * ch + 2 * i);
+        c[i].sample2 = s16(in + 5 * ch + 2 * i);
+    }
+    for (int i = 0; i < ch; ++i, out += 2)
+        Put(out, int16_t(c[i].sample2));
+    for (int i = 0; i < ch; ++i, out += 2)
+        Put(out, int16_t(c[i].sample1));
     const uint8_t* nibbles = in + 7 * ch;
-    uint32_t count = uint32_t(s->samplesPerBlock - 2) * ch;
-    for (uint32_t i = 0; i < count; ++i) {
-        int c = ch == 2 ? int(i & 1) : 0;
-        int code = (nibbles[i / 2] >> ((i & 1) ? 0 : 4)) & 0xF;
-        // 64-bit sums only keep hostile tables from overflowing; real data
-        // never comes near.
-        int64_t prediction = (int64_t(sample1[c]) * s->coef1[predictor[c]] +
-                              int64_t(sample2[c]) * s->coef2[predictor[c]]) >>
-                             8;
-        int64_t value = prediction + int64_t(code - ((code & 8) << 1)) * delta[c];
-        int16_t sample = int16_t(std::clamp<int64_t>(value, -32768, 32767));
-        delta[c] =
-            int32_t(std::min<int64_t>((int64_t(kAdaptation[code]) * delta[c]) >> 8, 1 << 24));
-        if (delta[c] < 16)
-            delta[c] = 16;
-        sample2[c] = sample1[c];
-        sample1[c] = sample;
-        *out++ = sample;
+    uint32_t count = uint32_t(s->samplesPerBlock - 2) * ch; // nibbles, high one first
+    uint32_t pairs = count / 2;
+    if (ch == 2) {
+        // A byte holds one sample of each channel: two independent chains.
+        for (uint32_t i = 0; i < pairs; ++i, out += 4) {
+            Put(out, Step(c[0], nibbles[i] >> 4));
+            Put(out + 2, Step(c[1], nibbles[i] & 0xF));
+        }
+    } else {
+        for (uint32_t i = 0; i < pairs; ++i, out += 4) {
+            Put(out, Step(c[0], nibbles[i] >> 4));
+            Put(out + 2, Step(c[0], nibbles[i] & 0xF));
+        }
+        if (count & 1)
+            Put(out, Step(c[0], nibbles[pairs] >> 4));
     }
     return true;
 }
@@ -203,17 +229,12 @@ MMRESULT acmStreamConvert(AcmStream* stream, AcmStreamHeader* header, uint32_t f
     uint32_t blocks = header->cbSrcLength / stream->blockAlign;
     blocks = std::min(blocks, header->cbDstLength / OutputBlockBytes(stream));
     uint32_t produced = 0;
-    std::vector<int16_t> pcm(size_t(stream->samplesPerBlock) * stream->channels);
     for (uint32_t b = 0; b < blocks; ++b) {
-        if (!DecodeBlock(stream, header->pbSrc + size_t(b) * stream->blockAlign, pcm.data())) {
+        if (!DecodeBlock(stream, header->pbSrc + size_t(b) * stream->blockAlign,
+                         header->pbDst + produced)) {
             header->cbSrcLengthUsed = b * stream->blockAlign;
             header->cbDstLengthUsed = produced;
             return MMSYSERR_INVALPARAM;
-        }
-        uint8_t* to = header->pbDst + produced;
-        for (size_t i = 0; i < pcm.size(); ++i) {
-            to[2 * i] = uint8_t(uint16_t(pcm[i]) & 0xFF);
-            to[2 * i + 1] = uint8_t(uint16_t(pcm[i]) >> 8);
         }
         produced += OutputBlockBytes(stream);
     }
