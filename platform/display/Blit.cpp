@@ -9,6 +9,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VRASK_WIDE_BLITS 1
+#define VRASK_AVX2 __attribute__((target("avx2")))
+#endif
 
 namespace platform::display {
 namespace {
@@ -60,51 +65,230 @@ inline void CopyRow(uint8_t* d, const uint8_t* s, size_t n) {
 
 // Pixels in [low, low + span] are hidden: one unsigned compare after the
 // wrapping subtraction.
-void KeyedRow16(uint8_t* d, const uint8_t* s, int width, uint16_t low, uint16_t span) {
-    int x = 0;
-#if defined(__SSE2__)
-    const __m128i lowV = _mm_set1_epi16(int16_t(low));
-    const __m128i spanV = _mm_set1_epi16(int16_t(span));
-    const __m128i zero = _mm_setzero_si128();
-    for (; x + 8 <= width; x += 8) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * x));
-        __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 2 * x));
-        // (v - low) <= span, as a saturated difference of zero
-        __m128i hide = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, lowV), spanV), zero);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 2 * x),
-                         _mm_or_si128(_mm_and_si128(hide, o), _mm_andnot_si128(hide, v)));
-    }
-#endif
-    for (; x < width; ++x) {
-        uint16_t p = Load<uint16_t>(s + 2 * x);
-        if (uint16_t(p - low) > span)
-            Store(d + 2 * x, p);
+template <typename T> void KeyedPixels(uint8_t* d, const uint8_t* s, int count, T low, T span) {
+    for (int x = 0; x < count; ++x) {
+        T p = Load<T>(s + sizeof(T) * x);
+        if (T(p - low) > span)
+            Store(d + sizeof(T) * x, p);
     }
 }
 
-void KeyedRow32(uint8_t* d, const uint8_t* s, int width, uint32_t low, uint32_t span) {
-    int x = 0;
 #if defined(__SSE2__)
-    // SSE2 compares signed only: both sides move by the sign bit.
-    const __m128i bias = _mm_set1_epi32(int32_t(0x80000000u));
-    const __m128i lowV = _mm_set1_epi32(int32_t(low));
-    const __m128i spanV = _mm_xor_si128(_mm_set1_epi32(int32_t(span)), bias);
-    for (; x + 4 <= width; x += 4) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * x));
-        __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * x));
-        __m128i show = _mm_cmpgt_epi32(_mm_xor_si128(_mm_sub_epi32(v, lowV), bias), spanV);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x),
-                         _mm_or_si128(_mm_and_si128(show, v), _mm_andnot_si128(show, o)));
+// Each kernel blends 16 bytes: the source's shown pixels over the
+// destination's. Blending the same bytes twice gives the same result, so a
+// row's last vector may overlap the one before it.
+struct OneKey16 {
+    __m128i key;
+    __m128i Blend(__m128i v, __m128i o) const {
+        __m128i hide = _mm_cmpeq_epi16(v, key);
+        return _mm_or_si128(_mm_and_si128(hide, o), _mm_andnot_si128(hide, v));
+    }
+};
+
+struct KeyRange16 {
+    __m128i low, span;
+    __m128i Blend(__m128i v, __m128i o) const {
+        // (v - low) <= span, as a saturated difference of zero
+        __m128i hide =
+            _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, low), span), _mm_setzero_si128());
+        return _mm_or_si128(_mm_and_si128(hide, o), _mm_andnot_si128(hide, v));
+    }
+};
+
+struct OneKey32 {
+    __m128i key;
+    __m128i Blend(__m128i v, __m128i o) const {
+        __m128i hide = _mm_cmpeq_epi32(v, key);
+        return _mm_or_si128(_mm_and_si128(hide, o), _mm_andnot_si128(hide, v));
+    }
+};
+
+struct KeyRange32 {
+    __m128i low, spanBiased, bias;
+    __m128i Blend(__m128i v, __m128i o) const {
+        // SSE2 compares signed only: both sides move by the sign bit.
+        __m128i show = _mm_cmpgt_epi32(_mm_xor_si128(_mm_sub_epi32(v, low), bias), spanBiased);
+        return _mm_or_si128(_mm_and_si128(show, v), _mm_andnot_si128(show, o));
+    }
+};
+
+template <typename Kernel> inline void Blend16(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), k.Blend(v, o));
+}
+
+template <typename Kernel> inline void Blend8(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+    __m128i o = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(d), k.Blend(v, o));
+}
+
+// Rows of a width known when compiling (tiles, sprite frames): unrolled.
+template <int N, typename Kernel> void FixedRows(const Block& b, const Kernel& k) {
+    uint8_t* d = b.dst;
+    const uint8_t* s = b.src;
+    for (int y = 0; y < b.height; ++y, d += b.dstStep, s += b.srcStep)
+        for (int i = 0; i < N; i += 16)
+            Blend16(d + i, s + i, k);
+}
+
+template <typename T, typename Kernel>
+void KeyedRows(const Block& b, const Kernel& k, T low, T span) {
+    const int n = b.width * int(sizeof(T));
+    switch (n) {
+    case 32:
+        return FixedRows<32>(b, k);
+    case 64:
+        return FixedRows<64>(b, k);
+    case 128:
+        return FixedRows<128>(b, k);
+    }
+    for (int y = 0; y < b.height; ++y) {
+        uint8_t* d = b.dst + y * b.dstStep;
+        const uint8_t* s = b.src + y * b.srcStep;
+        if (n >= 16) {
+            int i = 0;
+            for (; i + 16 <= n; i += 16)
+                Blend16(d + i, s + i, k);
+            if (i < n)
+                Blend16(d + n - 16, s + n - 16, k);
+        } else if (n >= 8) {
+            Blend8(d, s, k);
+            if (n > 8)
+                Blend8(d + n - 8, s + n - 8, k);
+        } else {
+            KeyedPixels<T>(d, s, b.width, low, span);
+        }
+    }
+}
+#endif
+
+#if defined(VRASK_WIDE_BLITS)
+// Where the processor has AVX2 (checked once), rows of 32 bytes or more go
+// 32 bytes at a time with one blend instruction.
+bool gWide = __builtin_cpu_supports("avx2");
+
+struct OneKey16Wide {
+    __m256i key;
+    VRASK_AVX2 __m256i Hide(__m256i v) const { return _mm256_cmpeq_epi16(v, key); }
+};
+
+struct KeyRange16Wide {
+    __m256i low, span;
+    // (v - low) <= span, unsigned: the larger of the two is the span
+    VRASK_AVX2 __m256i Hide(__m256i v) const {
+        return _mm256_cmpeq_epi16(_mm256_max_epu16(_mm256_sub_epi16(v, low), span), span);
+    }
+};
+
+struct OneKey32Wide {
+    __m256i key;
+    VRASK_AVX2 __m256i Hide(__m256i v) const { return _mm256_cmpeq_epi32(v, key); }
+};
+
+struct KeyRange32Wide {
+    __m256i low, span;
+    VRASK_AVX2 __m256i Hide(__m256i v) const {
+        return _mm256_cmpeq_epi32(_mm256_max_epu32(_mm256_sub_epi32(v, low), span), span);
+    }
+};
+
+template <typename Kernel>
+VRASK_AVX2 inline void Blend32(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+    __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(v, o, k.Hide(v)));
+}
+
+template <int N, typename Kernel> VRASK_AVX2 void FixedRowsWide(const Block& b, const Kernel& k) {
+    uint8_t* d = b.dst;
+    const uint8_t* s = b.src;
+    for (int y = 0; y < b.height; ++y, d += b.dstStep, s += b.srcStep)
+        for (int i = 0; i < N; i += 32)
+            Blend32(d + i, s + i, k);
+}
+
+// Rows of 32 bytes or more only.
+template <typename Kernel> VRASK_AVX2 void KeyedRowsWide(const Block& b, const Kernel& k) {
+    const int n = b.width * b.bytes;
+    switch (n) {
+    case 32:
+        return FixedRowsWide<32>(b, k);
+    case 64:
+        return FixedRowsWide<64>(b, k);
+    case 128:
+        return FixedRowsWide<128>(b, k);
+    }
+    for (int y = 0; y < b.height; ++y) {
+        uint8_t* d = b.dst + y * b.dstStep;
+        const uint8_t* s = b.src + y * b.srcStep;
+        int i = 0;
+        for (; i + 32 <= n; i += 32)
+            Blend32(d + i, s + i, k);
+        if (i < n)
+            Blend32(d + n - 32, s + n - 32, k);
+    }
+}
+
+VRASK_AVX2 void KeyedWide(const Block& b, uint32_t low, uint32_t span) {
+    if (b.bytes == 2) {
+        if (span == 0)
+            KeyedRowsWide(b, OneKey16Wide{_mm256_set1_epi16(int16_t(low))});
+        else
+            KeyedRowsWide(b, KeyRange16Wide{_mm256_set1_epi16(int16_t(low)),
+                                            _mm256_set1_epi16(int16_t(span))});
+    } else {
+        if (span == 0)
+            KeyedRowsWide(b, OneKey32Wide{_mm256_set1_epi32(int32_t(low))});
+        else
+            KeyedRowsWide(b, KeyRange32Wide{_mm256_set1_epi32(int32_t(low)),
+                                            _mm256_set1_epi32(int32_t(span))});
+    }
+}
+#endif
+
+template <typename T> void Keyed(const Block& b, T low, T span) {
+#if defined(VRASK_WIDE_BLITS)
+    if (gWide && b.width * b.bytes >= 32) {
+        KeyedWide(b, low, span);
+        return;
     }
 #endif
-    for (; x < width; ++x) {
-        uint32_t p = Load<uint32_t>(s + 4 * x);
-        if (p - low > span)
-            Store(d + 4 * x, p);
+#if defined(__SSE2__)
+    if constexpr (sizeof(T) == 2) {
+        if (span == 0)
+            KeyedRows<T>(b, OneKey16{_mm_set1_epi16(int16_t(low))}, low, span);
+        else
+            KeyedRows<T>(b, KeyRange16{_mm_set1_epi16(int16_t(low)), _mm_set1_epi16(int16_t(span))},
+                         low, span);
+    } else {
+        __m128i bias = _mm_set1_epi32(int32_t(0x80000000u));
+        if (span == 0)
+            KeyedRows<T>(b, OneKey32{_mm_set1_epi32(int32_t(low))}, low, span);
+        else
+            KeyedRows<T>(b,
+                         KeyRange32{_mm_set1_epi32(int32_t(low)),
+                                    _mm_xor_si128(_mm_set1_epi32(int32_t(span)), bias), bias},
+                         low, span);
     }
+#else
+    for (int y = 0; y < b.height; ++y)
+        KeyedPixels<T>(b.dst + y * b.dstStep, b.src + y * b.srcStep, b.width, low, span);
+#endif
 }
 
 } // namespace
+
+bool UseWideBlits(bool on) {
+#if defined(VRASK_WIDE_BLITS)
+    gWide = on && __builtin_cpu_supports("avx2");
+    return gWide;
+#else
+    (void)on;
+    return false;
+#endif
+}
 
 void CopyBlock(const Block& b) {
     if (b.width <= 0 || b.height <= 0)
@@ -146,14 +330,10 @@ void CopyBlockKeyed(const Block& block, uint32_t low, uint32_t high) {
         b.src = snapshot.data();
         b.srcStep = ptrdiff_t(row);
     }
-    if (b.bytes == 2) {
-        for (int y = 0; y < b.height; ++y)
-            KeyedRow16(b.dst + y * b.dstStep, b.src + y * b.srcStep, b.width, uint16_t(low),
-                       uint16_t(high - low));
-    } else {
-        for (int y = 0; y < b.height; ++y)
-            KeyedRow32(b.dst + y * b.dstStep, b.src + y * b.srcStep, b.width, low, high - low);
-    }
+    if (b.bytes == 2)
+        Keyed<uint16_t>(b, uint16_t(low), uint16_t(high - low));
+    else
+        Keyed<uint32_t>(b, low, high - low);
 }
 
 } // namespace platform::display

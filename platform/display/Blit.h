@@ -24,4 +24,8 @@ void CopyBlock(const Block& b);
 // destination as it was. The block must not overlap itself.
 void CopyBlockKeyed(const Block& b, uint32_t low, uint32_t high);
 
+// Whether keyed blits may use the processor's wider vectors where it has
+// them (on by default); returns whether they now do. For tests of both paths.
+bool UseWideBlits(bool on);
+
 } // namespace platform::display

@@ -1,5 +1,6 @@
 // The surfaces' blits against a plain pixel-by-pixel blitter, over random
 // rectangles, keys, sizes and both formats, a surface onto itself included.
+#include "platform/display/Blit.h"
 #include "platform/Display.h"
 #include "platform/Faults.h"
 
@@ -133,7 +134,10 @@ void Reference(Pixels* dst, int dx, int dy, Pixels src, const Rect& s, const Col
 }
 
 TEST_P(BlitTest, FastAndPlainBlitsMatchThePixelByPixelBlitter) {
-    for (int round = 0; round < 300; ++round) {
+    // Both vector widths where the processor has the wider one.
+    bool wide = display::UseWideBlits(true);
+    for (int round = 0; round < (wide ? 600 : 300); ++round) {
+        display::UseWideBlits(round < 300);
         bool self = round % 4 == 3;
         bool viaBlt = round % 5 == 4;
         bool keyed = rng_() % 3 != 0;
@@ -158,7 +162,10 @@ TEST_P(BlitTest, FastAndPlainBlitsMatchThePixelByPixelBlitter) {
         Rect s;
         s.left = int(rng_() % uint32_t(sw));
         s.top = int(rng_() % uint32_t(sh));
-        int w = 1 + int(rng_() % uint32_t(std::min(sw - s.left, dstPx.width)));
+        int most = std::min(sw - s.left, dstPx.width);
+        int w = 1 + int(rng_() % uint32_t(most));
+        if (round % 3 == 0) // the widths of tiles and sprite frames
+            w = std::min(most, 16 << (rng_() % 3));
         int h = 1 + int(rng_() % uint32_t(std::min(sh - s.top, dstPx.height)));
         s.right = s.left + w;
         s.bottom = s.top + h;
@@ -181,6 +188,7 @@ TEST_P(BlitTest, FastAndPlainBlitsMatchThePixelByPixelBlitter) {
                                  << " rect " << s.left << "," << s.top << " " << w << "x" << h
                                  << " to " << dx << "," << dy << (self ? " self" : "");
     }
+    display::UseWideBlits(true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, BlitTest, ::testing::Values(16u, 32u));
