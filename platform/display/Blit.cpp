@@ -310,30 +310,42 @@ void CopyBlock(const Block& b) {
     }
 }
 
-void CopyBlockKeyed(const Block& block, uint32_t low, uint32_t high) {
-    if (block.width <= 0 || block.height <= 0)
-        return;
-    uint32_t most = block.bytes == 2 ? 0xFFFFu : 0xFFFFFFFFu;
-    if (low > high || low > most) {
-        CopyBlock(block); // a key no pixel can have
-        return;
-    }
-    if (high > most)
-        high = most;
-    Block b = block;
-    std::vector<uint8_t> snapshot;
-    if (Overlaps(b)) {
-        size_t row = RowBytes(b);
-        snapshot.resize(row * size_t(b.height));
-        for (int y = 0; y < b.height; ++y)
-            std::memcpy(snapshot.data() + y * row, b.src + y * b.srcStep, row);
-        b.src = snapshot.data();
-        b.srcStep = ptrdiff_t(row);
-    }
+namespace {
+
+void KeyedInto(const Block& b, uint32_t low, uint32_t high) {
     if (b.bytes == 2)
         Keyed<uint16_t>(b, uint16_t(low), uint16_t(high - low));
     else
         Keyed<uint32_t>(b, low, high - low);
+}
+
+// A surface onto itself: from a copy of the source rows.
+[[gnu::noinline]] void KeyedFromSnapshot(Block b, uint32_t low, uint32_t high) {
+    size_t row = RowBytes(b);
+    std::vector<uint8_t> snapshot(row * size_t(b.height));
+    for (int y = 0; y < b.height; ++y)
+        std::memcpy(snapshot.data() + y * row, b.src + y * b.srcStep, row);
+    b.src = snapshot.data();
+    b.srcStep = ptrdiff_t(row);
+    KeyedInto(b, low, high);
+}
+
+} // namespace
+
+void CopyBlockKeyed(const Block& b, uint32_t low, uint32_t high) {
+    if (b.width <= 0 || b.height <= 0)
+        return;
+    uint32_t most = b.bytes == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+    if (low > high || low > most) {
+        CopyBlock(b); // a key no pixel can have
+        return;
+    }
+    if (high > most)
+        high = most;
+    if (Overlaps(b))
+        KeyedFromSnapshot(b, low, high);
+    else
+        KeyedInto(b, low, high);
 }
 
 } // namespace platform::display

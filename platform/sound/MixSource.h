@@ -29,6 +29,10 @@ void RemoveMixSource(MixSource* source);
 // (16-bit 44100 Hz stereo when none set one).
 void StartSharedOutput();
 
+// Mixes `frames` frames of the output format into `out` on the caller's
+// thread, as the output would take them (for measuring the mix).
+void MixNow(uint8_t* out, uint32_t frames);
+
 // The compact-disc line's volume control, 0 to 65535.
 uint32_t CdLineVolume();
 

@@ -749,4 +749,8 @@ void LoseSoundBuffers() {
         b->Lose();
 }
 
+void MixNow(uint8_t* out, uint32_t frames) {
+    Render(nullptr, out, frames);
+}
+
 } // namespace platform
