@@ -2,6 +2,9 @@
 // Think numbered by spriteParam3 (0: never) ends the level by taking the
 // player out of play.
 #include "brains/PlayerWatch.h"
+#include "platform/Sound.h"
+
+#include <cstring>
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -36,6 +39,14 @@ EXPORT int32_t Think() {
             auto& copies = f.sprites[s->name];
             for (SpriteInstance* i = s->instances.ptr; i; i = i->next.ptr)
                 copies.push_back(*i);
+            if (std::strcmp(s->name, "helper") == 0 && s->instances.ptr)
+                for (int k = 0; k < 4; ++k) {
+                    platform::SoundBuffer* b = s->instances.ptr->sounds[k];
+                    uint32_t status = 0;
+                    if (b && b->GetStatus(&status) == platform::kOk &&
+                        (status & platform::DSBSTATUS_PLAYING))
+                        f.helperPlaying |= 1u << k;
+                }
         }
     WatchLog().push_back(f);
     if (++gThinks == gSprite->spriteParam3)

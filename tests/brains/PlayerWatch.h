@@ -13,6 +13,7 @@ struct WatchFrame {
     SpriteInstance player;
     uint32_t buttons, requests;
     int32_t score;
+    uint32_t helperPlaying; // bit k: the helper's sound slot k plays
     std::map<std::string, std::vector<SpriteInstance>> sprites;
 
     const SpriteInstance& First(const std::string& name) const { return sprites.at(name).at(0); }
