@@ -117,6 +117,10 @@ inline bool WriteData(const std::string& name = "LA Main") {
         });
     sheet.frames.assign(56, gamedata::FrameDesc{{{16, 0, 32, 32, 0}}});
     ok &= gamedata::WriteFile("data/p.spr", gamedata::BuildSpriteSheetFile(sheet));
+    // The same pictures with three boxes to a frame.
+    sheet.frames.assign(
+        56, gamedata::FrameDesc{{{16, 0, 32, 32, 0}, {16, 0, 32, 16, 0}, {16, 16, 32, 32, 0}}});
+    ok &= gamedata::WriteFile("data/three.spr", gamedata::BuildSpriteSheetFile(sheet));
 
     gamedata::TileSetFileDesc tiles;
     tiles.tileWidth = tiles.tileHeight = 16;
@@ -143,6 +147,7 @@ inline bool WriteData(const std::string& name = "LA Main") {
         ok &= WriteSound(file, n == 11 ? 0.5 : n == 13 ? 1.0 : 0.1);
     }
     ok &= WriteSound("QEXDSW.000", 2.0); // the helper's voice on "LA Main"
+    ok &= WriteSound("QEXFSW.001", 2.0); // and on "UCB Main"
     for (const char* file : {"QEXDSW.006", "QEXDSW.007", "QEXDSW.008", "QEXDSW.009"})
         ok &= WriteSound(file, 0.2);
 

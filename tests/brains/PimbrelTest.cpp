@@ -187,5 +187,232 @@ TEST_F(Pimbrel, MovesInsideTheViewBandAskTheViewToScroll) {
     EXPECT_EQ(log.back().player.x, 640 - 4 - 48) << "stops at the layer's edge";
 }
 
+gamedata::SpriteDesc Many(const std::string& name, const std::string& brain, int count, int x,
+                          int y, const std::string& sheet = "p.spr") {
+    gamedata::SpriteDesc s =
+        Sprite(name, brain, std::vector<std::pair<int, int>>(size_t(count), {x, y}));
+    s.sheetFile = sheet;
+    return s;
+}
+
+// Rising edges of a helper sound slot.
+int Spoken(const std::vector<WatchFrame>& log, int slot) {
+    int n = 0;
+    for (size_t i = 1; i < log.size(); ++i)
+        n += (log[i].helperPlaying >> slot & 1) && !(log[i - 1].helperPlaying >> slot & 1);
+    return n;
+}
+
+TEST_F(Pimbrel, EveryOverlappingBoxCountsUpToFiveAFrame) {
+    gamedata::SpriteDesc gems = Many("gem", "Trinzel.dll", 2, 64, 160, "three.spr");
+    gems.points = 10;
+    auto log = Run(Level(Flat(), 64, 160, {gems, Many("spanner", "Gadrik.dll", 2, 64, 160)}, 3),
+                   "# none\n");
+    EXPECT_EQ(log[0].score, 50) << "six boxes touched, five counted";
+    EXPECT_EQ(log[0].player.number, 0) << "the list was full";
+    EXPECT_EQ(log[1].player.number, 2) << "two tools in one frame";
+    EXPECT_EQ(log[1].score, 50);
+}
+
+TEST_F(Pimbrel, PickupsTakeWhatTheyMayAndLeaveTheRest) {
+    Map map = Flat();
+    map.Set(12, 10, 10, Cell(1, 1, 1)); // a hazard of class 1 at cx 160..175
+    gamedata::SpriteDesc kits = Sprite("medkit", "Medrin.dll", {{64, 160}, {240, 160}});
+    gFrameControl.lives = 4;
+    auto log = Run(
+        Level(map, 64, 160, {kits, Many("heart", "Vitrel.dll", 2, 64, 160)}, kPlay + 90),
+        Script({kSkip, {"T", 200, 200}, {"RIGHT", kPlay, kPlay + 19}, {"RIGHT", kPlay + 45, 400}}));
+    EXPECT_EQ(log[0].player.lives, 5);
+    EXPECT_EQ(log[0].sprites.at("heart")[0].alive, 0);
+    EXPECT_EQ(log[0].sprites.at("heart")[1].alive, 1) << "five lives leave it in place";
+    EXPECT_EQ(log[0].sprites.at("medkit")[0].alive, 1) << "full health leaves it in place";
+    EXPECT_EQ(log[kPlay + 40].player.health, 90) << "one tick on the hazard";
+    EXPECT_EQ(log.back().player.health, 100);
+    EXPECT_EQ(log.back().sprites.at("medkit")[1].alive, 0);
+}
+
+TEST_F(Pimbrel, TheExitSpeaksUntilTwentyToolsAndNoLivingBoss) {
+    gamedata::SpriteDesc exit = Sprite("Continue", "", {{200, 160}}, 2);
+    std::string steps = Script({kSkip,
+                                {"T", 200, 200},
+                                {"RIGHT", kPlay, kPlay + 32},
+                                {"LEFT", kPlay + 33, kPlay + 45},
+                                {"RIGHT", kPlay + 46, 400}});
+    auto log =
+        Run(Level(Flat(), 64, 160, {exit, Many("spanner", "Gadrik.dll", 19, 64, 160)}, kPlay + 70),
+            steps);
+    EXPECT_EQ(log.back().player.number, 19);
+    EXPECT_EQ(Spoken(log, 2), 2) << "spoken each time it is stepped on anew";
+
+    Again();
+    gamedata::SpriteDesc boss = Sprite("Boss", "TestBrain.dll", {{600, 160}});
+    log = Run(Level(Flat(), 64, 160, {exit, Many("spanner", "Gadrik.dll", 20, 64, 160), boss},
+                    kPlay + 70),
+              steps);
+    EXPECT_EQ(Spoken(log, 2), 0);
+    EXPECT_GE(Spoken(log, 3), 1) << "the boss still lives";
+    EXPECT_EQ(log.size(), size_t(kPlay + 70));
+
+    Again();
+    gFrameControl.lives = 3;
+    log =
+        Run(Level(Flat(), 64, 160, {exit, Many("spanner", "Gadrik.dll", 20, 64, 160)}, kPlay + 70),
+            steps);
+    ASSERT_LT(log.size(), size_t(kPlay + 70)) << "the level ended";
+    EXPECT_TRUE(log.back().requests & kRequestEndLevel);
+    EXPECT_EQ(gFrameControl.lives, 3u);
+}
+
+TEST_F(Pimbrel, FoesAreDashedFromTheFrontStompedFromAboveAndHurtOtherwise) {
+    // Invincible through the intro; one foe just behind, one ahead.
+    gamedata::SpriteDesc foes = Sprite("beast", "TestBrain.dll", {{52, 160}, {140, 160}});
+    foes.points = 7;
+    auto log =
+        Run(Level(Flat(), 64, 160, {Sprite("shield", "Aegrim.dll", {{64, 160}}), foes}, kPlay + 30),
+            Script({kSkip, {"LMENU", kPlay, 400}}));
+    EXPECT_EQ(log[kPlay - 1].player.hurt, 0) << "invincible";
+    EXPECT_EQ(log[kPlay].player.hurt, 1) << "a dash with the foe behind hurts";
+    EXPECT_EQ(log[kPlay].sprites.at("beast")[0].health, 0);
+    EXPECT_EQ(log.back().sprites.at("beast")[1].health, -1) << "a dash into its face takes one";
+    EXPECT_EQ(log.back().score, 7);
+
+    // Falling with attack held onto a foe, centre 7 pixels past its box.
+    Again();
+    gamedata::SpriteDesc foe = Sprite("beast", "TestBrain.dll", {{101, 160}});
+    foe.points = 5;
+    log = Run(
+        Level(Flat(), 116, 160, {Sprite("shield", "Aegrim.dll", {{116, 160}}), foe}, kPlay + 40),
+        Script({kSkip, {"SPACE", kPlay, kPlay + 9}, {"LMENU", kPlay + 10, 400}}));
+    std::vector<int> scored = Where(log, [](const WatchFrame& f) { return f.score == 5; });
+    ASSERT_FALSE(scored.empty());
+    const WatchFrame& hit = log[size_t(scored[0] - 1)];
+    EXPECT_EQ(hit.player.jumpLimit, 96);
+    EXPECT_TRUE(hit.player.frame >= 39 && hit.player.frame <= 44);
+    EXPECT_EQ(hit.sprites.at("beast")[0].health, -1);
+    EXPECT_LT(log[size_t(scored[0] + 5)].player.y, hit.player.y) << "bounces up";
+}
+
+TEST_F(Pimbrel, HazardsTickTheMeterDownToDeathAndALifeRespawnsAtTheCheckpoint) {
+    Map map = Flat();
+    map.Set(12, 10, 10, Cell(1, 1, 2));
+    gFrameControl.lives = 2;
+    gamedata::SpriteDesc checkpoint = Sprite("continue", "", {{124, 160}});
+    auto log = Run(Level(map, 64, 160, {checkpoint}, kPlay + 500),
+                   Script({kSkip, {"T", 200, 200}, {"RIGHT", kPlay, kPlay + 19}}));
+    std::vector<uint32_t> meter;
+    size_t died = 0;
+    for (size_t n = size_t(kPlay); n < log.size() && !died; ++n) {
+        uint32_t frame = log[n].First("health meter").frame;
+        if (meter.empty() || meter.back() != frame)
+            meter.push_back(frame);
+        if (!log[n].player.visible)
+            died = n;
+    }
+    EXPECT_EQ(meter, (std::vector<uint32_t>{0, 2, 4, 6, 8, 10, 0}));
+    ASSERT_NE(died, 0u);
+    EXPECT_EQ(log[died].player.lives, 1);
+    EXPECT_EQ(log[died].player.health, 100);
+    EXPECT_EQ(log[died].First("continue").frame, 1u) << "the checkpoint was passed";
+    EXPECT_TRUE(log[died].First("spirit").visible);
+    std::vector<int> back =
+        Where(log, [&](const WatchFrame& f) { return &f > &log[died] && f.player.visible; });
+    ASSERT_FALSE(back.empty());
+    const WatchFrame& respawn = log[size_t(back[0] - 1)];
+    EXPECT_GE(back[0] - int(died), 241) << "the spirit rises 240 frames";
+    std::vector<int> passed =
+        Where(log, [](const WatchFrame& f) { return f.First("continue").frame == 1; });
+    ASSERT_FALSE(passed.empty());
+    EXPECT_EQ(respawn.player.x, log[size_t(passed[0] - 1)].player.x) << "where it was touched";
+    EXPECT_NEAR(respawn.player.y, 160 - 4, kStep) << "placed, then settled in the same frame";
+    EXPECT_TRUE(respawn.requests & kRequestRecentre);
+    EXPECT_FALSE(respawn.First("spirit").visible);
+    std::vector<int> lives;
+    for (const SpriteInstance& icon : log.back().sprites.at("lives"))
+        lives.push_back(icon.visible);
+    EXPECT_EQ(lives, (std::vector<int>{1, 0, 0, 0, 0}));
+
+    // Without a life to spend the death ends the game.
+    Again();
+    map.Set(12, 10, 10, Cell(1, 1, 3));
+    log = Run(Level(map, 64, 160, {}, kPlay + 600),
+              Script({kSkip, {"T", 200, 200}, {"RIGHT", kPlay, kPlay + 19}}));
+    std::vector<int> health;
+    for (const WatchFrame& f : log)
+        if (health.empty() || health.back() != f.player.health)
+            health.push_back(f.player.health);
+    EXPECT_EQ(health, (std::vector<int>{100, 70, 40, 10, 0}));
+    EXPECT_EQ(log.back().player.alive, 0);
+    EXPECT_LT(log.size(), size_t(kPlay + 600)) << "the level ended";
+    EXPECT_EQ(gFrameControl.lives, 0u);
+}
+
+TEST_F(Pimbrel, TheHelperSpeaksUntilSkippedAndTheStatusDisplayFollows) {
+    gamedata::LevelFileDesc d =
+        Level(Flat(), 64, 160, {Many("spanner", "Gadrik.dll", 99, 64, 160)}, kPlay + 5);
+    for (auto& s : d.layers[1].sprites)
+        if (s.name == "Digits")
+            for (int n = 0; n < 3; ++n)
+                s.instances.push_back({.locations = {{300, 200}}});
+    Start(d, Script({kSkip}).c_str());
+    gPlayerSprite->score = 12345678; // as the runner carries it in
+    ASSERT_EQ(LevelEngine(), 1) << Message();
+    const auto& log = WatchLog();
+    EXPECT_EQ(log[119].helperPlaying, 0u);
+    EXPECT_EQ(log[120].helperPlaying, 1u) << "the voice starts when the helper arrives";
+    EXPECT_EQ(log[129].helperPlaying, 1u);
+    EXPECT_EQ(log[130].helperPlaying, 2u) << "jump stops the voice for the short reply";
+    EXPECT_LT(log[135].First("helper").y, log[130].First("helper").y) << "and it flies out";
+
+    std::vector<uint32_t> shown;
+    for (const SpriteInstance& cell : log.back().sprites.at("digits"))
+        shown.push_back(cell.visible ? cell.frame : 99);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{8, 7, 6, 5, 4, 3, 2, 5, 9, 99, 99, 99}))
+        << "the score past seven digits; 95 tools, then 99 leave the digits";
+    EXPECT_EQ(log.back().player.number, 99);
+}
+
+TEST_F(Pimbrel, ATeleportGivesBlinkingInvincibilityAndUnfilledEntriesDoNothing) {
+    gamedata::SpriteDesc home = Sprite("Home Teleporter", "Portavo.dll", {{200, 160}});
+    auto log = Run(Level(Flat(), 64, 160, {home}, kPlay + 260),
+                   Script({kSkip, {"T", 200, 200}, {"RIGHT", kPlay, kPlay + 40}}));
+    std::vector<int> back = Where(log, [](const WatchFrame& f) { return f.player.x == 64; });
+    ASSERT_GT(back.back(), kPlay + 40);
+    size_t at = 0;
+    for (size_t n = size_t(kPlay) + 5; n < log.size() && !at; ++n)
+        if (log[n].player.x == 64)
+            at = n;
+    ASSERT_NE(at, 0u);
+    EXPECT_NEAR(log[at].player.y, 160 - 4 - 8, kStep) << "then settles in the same frame";
+    EXPECT_TRUE(log[at].requests & kRequestRecentre);
+    int invincible = 0, shown = 0;
+    for (size_t n = at; n < log.size() && log[n].player.invincible; ++n, ++invincible)
+        shown += log[n].First("ora").visible;
+    EXPECT_GE(invincible, 150);
+    EXPECT_LT(invincible, 152);
+    EXPECT_GT(shown, 50);
+    EXPECT_LT(shown, 100) << "blinking below 150";
+
+    // On "UCB Main" three entries are filled: number 1 goes to (2388, 788),
+    // number 4 (the one under the player) does nothing.
+    Again();
+    ASSERT_TRUE(WriteData("UCB Main"));
+    Map big(160, 60);
+    big.Set(12, 0, 20, kFloor);
+    big.Set(51, 0, 159, kFloor);
+    gamedata::SpriteDesc ports =
+        Sprite("teleport", "Portavo.dll", {{600, 600}, {600, 600}, {600, 600}});
+    gamedata::SpriteDesc more = Sprite("Teleport", "Portavo.dll", {{64, 160}, {200, 160}});
+    ports.instances[0].locations = {{200, 160}};
+    log = Run(Level(big, 64, 160, {ports, more}, kPlay + 120, "UCB Main"),
+              Script({kSkip, {"T", 200, 200}, {"RIGHT", kPlay, kPlay + 40}}));
+    std::vector<int> numbers;
+    for (const SpriteInstance& i : log[0].sprites.at("teleport"))
+        numbers.push_back(i.number);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5})) << "across both sprites";
+    EXPECT_EQ(log[kPlay - 1].player.x, 64) << "number 4 under the player did nothing";
+    EXPECT_EQ(log.back().player.x, 2388);
+    EXPECT_NEAR(log.back().player.y, 788 - 8, kStep);
+}
+
 } // namespace
 } // namespace pimbreltest
