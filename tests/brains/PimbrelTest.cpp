@@ -17,6 +17,19 @@ class Pimbrel : public leveltest::LevelTest {
         EXPECT_EQ(LevelEngine(), 1) << Message();
         return WatchLog();
     }
+    // Loads the level and gives what LevelInit reported; its tear-down still
+    // calls every brain it loaded.
+    std::string Refused(const gamedata::LevelFileDesc& d) {
+        gamedata::GameFileDesc game;
+        game.gameName = "Test";
+        game.pages = {"menu", "level", "over"};
+        EXPECT_TRUE(gamedata::WriteFile(kGameFileName, gamedata::BuildGameFile(game)));
+        EXPECT_TRUE(gamedata::WriteFile("data/level.lvl", gamedata::BuildLevelFile(d)));
+        EXPECT_EQ(LoadGame(kGameFileName), 1);
+        EXPECT_EQ(LoadLevel(1), 1) << Message();
+        EXPECT_EQ(LevelInit(), 0);
+        return std::string(gErrorInfo.sourceFile) + "|" + gErrorInfo.location + "|" + Message();
+    }
     static Map Flat() {
         Map map(40, 15);
         map.Set(12, 0, 39, kFloor);
@@ -344,6 +357,13 @@ TEST_F(Pimbrel, HazardsTickTheMeterDownToDeathAndALifeRespawnsAtTheCheckpoint) {
     EXPECT_EQ(log.back().player.alive, 0);
     EXPECT_LT(log.size(), size_t(kPlay + 600)) << "the level ended";
     EXPECT_EQ(gFrameControl.lives, 0u);
+
+    // A hazard only at the body's right edge names a damage but never hurts.
+    Again();
+    Map edge = Flat();
+    edge.Set(11, 6, 6, Cell(1, 1, 2));
+    log = Run(Level(edge, 64, 160, {}, 100), "# none\n");
+    EXPECT_EQ(log.back().player.health, 100);
 }
 
 TEST_F(Pimbrel, TheHelperSpeaksUntilSkippedAndTheStatusDisplayFollows) {
@@ -412,6 +432,97 @@ TEST_F(Pimbrel, ATeleportGivesBlinkingInvincibilityAndUnfilledEntriesDoNothing) 
     EXPECT_EQ(log[kPlay - 1].player.x, 64) << "number 4 under the player did nothing";
     EXPECT_EQ(log.back().player.x, 2388);
     EXPECT_NEAR(log.back().player.y, 788 - 8, kStep);
+}
+
+gamedata::LevelFileDesc Without(gamedata::LevelFileDesc d, std::vector<std::string> names) {
+    for (auto& layer : d.layers)
+        std::erase_if(layer.sprites, [&](const gamedata::SpriteDesc& s) {
+            return std::find(names.begin(), names.end(), s.name) != names.end();
+        });
+    return d;
+}
+
+TEST_F(Pimbrel, MissingContentIsRefusedWithAMessageNamingIt) {
+    gamedata::LevelFileDesc d = Level(Flat(), 64, 160);
+    const std::string tolwick = "Pimbrel|Initialize() of Tolwick's Sprite|";
+    struct Case {
+        gamedata::LevelFileDesc level;
+        std::string report;
+    };
+    std::vector<Case> cases = {
+        {Without(d, {"Health Meter", "Digits"}),
+         "Pimbrel|Initialize() of Health Meter|Unable to find the health meter sprite!"},
+        {Without(d, {"Digits"}), tolwick + "Unable to find the digits sprite!"},
+        {Without(d, {"Lives"}), tolwick + "Unable to find the lives sprite!"},
+        {Without(d, {"Tool Icon"}), tolwick + "Unable to find the tool icon sprite!"},
+        {Without(d, {"ora"}), "Pimbrel|Initialize() of tolwick|Unable to find aura sprite!"},
+        {Without(d, {"Helper"}),
+         "Pimbrel|Initialize() of tolwick|Unable to find the helper sprite!"},
+        {Without(d, {"Spirit"}),
+         "Pimbrel|Initialize() of tolwick|Unable to find the spirit sprite!"},
+    };
+    gamedata::LevelFileDesc fewDigits = d;
+    for (auto& s : fewDigits.layers[1].sprites)
+        if (s.name == "Digits")
+            s.instances.pop_back();
+    cases.push_back({fewDigits, tolwick + "Unable to find nine instances of the digits sprite!"});
+    gamedata::LevelFileDesc noMeter = d;
+    for (auto& s : noMeter.layers[1].sprites)
+        if (s.name == "Health Meter")
+            s.instances.clear();
+    cases.push_back({noMeter, "Pimbrel|Initialize() of Health Meter|Unable to find an instance of "
+                              "the health meter sprite!"});
+    gamedata::LevelFileDesc alone = d;
+    alone.layers.pop_back();
+    cases.push_back(
+        {alone, "Pimbrel|Initialize() of tolwick|Unable to find layer for helper sprite!"});
+    gamedata::LevelFileDesc wide = d;
+    wide.layers[0].tileWidth = wide.layers[0].tileHeight = 32;
+    cases.push_back({wide, "Pimbrel|Initialize() of tolwick|Unable to walk on layer LA Main: its "
+                           "tiles are not 16 x 16!"});
+    // A brain after the player fails: the player's Initialize never ran, and
+    // its Labotamize at the tear-down lets go of nothing.
+    gamedata::LevelFileDesc later = d;
+    gamedata::SpriteDesc refuser = Sprite("refuser", "TestBrain.dll", {{0, 0}});
+    refuser.spriteParam1 = 1;
+    later.layers[0].sprites.push_back(refuser);
+    cases.push_back({later, "TestBrain|Initialize() of test|Test brain refused!"});
+
+    for (size_t n = 0; n < cases.size(); ++n) {
+        Again();
+        EXPECT_EQ(Refused(cases[n].level), cases[n].report) << "case " << n;
+    }
+
+    // A level whose name has no helper voice cannot carry the helper.
+    Again();
+    ASSERT_TRUE(WriteData("Main"));
+    EXPECT_EQ(Refused(Level(Flat(), 64, 160, {}, 0, "Main")),
+              "Pimbrel|Initialize() of tolwick|Unable to find a helper voice for layer Main!");
+}
+
+TEST_F(Pimbrel, SetUpBindsTheStatusDisplayAndTheLivesShown) {
+    gFrameControl.lives = 2;
+    auto log = Run(Level(Flat(), 64, 160, {}, 2), "# none\n");
+    std::vector<int> lives;
+    for (const SpriteInstance& icon : log[0].sprites.at("lives"))
+        lives.push_back(icon.visible);
+    EXPECT_EQ(lives, (std::vector<int>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(log[0].player.health, 100);
+    EXPECT_EQ(log[0].player.lives, 2);
+    EXPECT_EQ(log[0].player.jumpLimit, 32);
+    EXPECT_FALSE(log[0].First("spirit").visible);
+    EXPECT_EQ(log[0].First("helper").x, 100 + 480 - 4) << "flies in from 480 pixels right and up";
+}
+
+TEST_F(Pimbrel, FallingOutOfAnOpenBottomCostsALifeInsteadOfFallingForEver) {
+    Map open(40, 15);
+    gFrameControl.lives = 1;
+    auto log = Run(Level(open, 64, 160, {}, 3000), "# none\n");
+    ASSERT_LT(log.size(), 3000u) << "the game ended";
+    EXPECT_EQ(log.back().player.alive, 0);
+    EXPECT_EQ(gFrameControl.lives, 0u);
+    std::vector<int> deaths = Where(log, [](const WatchFrame& f) { return !f.player.visible; });
+    EXPECT_EQ(deaths.front(), 1 + (240 - 160) / kStep) << "its top reached the last row's end";
 }
 
 } // namespace
