@@ -183,8 +183,9 @@ TEST_F(Pimbrel, WallsBlockWalkingAndLaddersClimbByTheirMask) {
         for (const WatchFrame& f : log)
             top = std::min(top, f.player.y);
         EXPECT_EQ(top < 400, c.climbs) << "feet tile " << c.feet << ", above " << c.above;
-        if (c.climbs)
+        if (c.climbs) {
             EXPECT_TRUE(log[kPlay].player.frame >= 48 && log[kPlay].player.frame <= 55);
+        }
     }
 }
 
