@@ -62,6 +62,7 @@ gamedata::LevelFileDesc ToolsLevel() {
     gamedata::SpriteDesc ghost = leveltest::SpriteOf("Ghost", "");
     ghost.instances.clear();
     gamedata::SpriteDesc far = leveltest::SpriteOf("Far", "TestBrain.dll", 30, 40);
+    far.sheetFile = "S.SPR"; // names in level files ignore case
     far.instances[0].frame = 9;
     far.instances.push_back({.frame = 2, .locations = {{1, 1}}});
     main.sprites.push_back(ghost);

@@ -8,6 +8,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -66,8 +67,33 @@ class Exporter {
         if (!gamedata::WriteFile((folder_ / name).string(), png))
             throw Failure("Unable to write " + (folder_ / name).string());
     }
+    // Names in level files use '\' and were written for a file system that
+    // ignores case, as the game reads them.
     std::vector<uint8_t> DataFile(const std::string& name) {
-        return ReadBytes((data_ / name).string());
+        fs::path path = data_;
+        std::string rest = name;
+        std::replace(rest.begin(), rest.end(), '\\', '/');
+        for (const auto& part : fs::path(rest)) {
+            fs::path next = path / part;
+            std::error_code error;
+            if (!fs::exists(next, error))
+                for (const auto& entry : fs::directory_iterator(path, error))
+                    if (Lower(entry.path().filename().string()) == Lower(part.string()))
+                        next = entry.path();
+            path = next;
+        }
+        return ReadBytes(path.string());
+    }
+    static std::string Lower(std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+        return s;
+    }
+    // The PNG beside the map for a data file: one flat name.
+    static std::string PngName(std::string file) {
+        std::replace(file.begin(), file.end(), '\\', '_');
+        std::replace(file.begin(), file.end(), '/', '_');
+        return file + ".png";
     }
     OutTileset& AddTileset(const std::string& name, const std::string& image, int tw, int th,
                            int columns, int count);
@@ -129,7 +155,7 @@ size_t Exporter::TileSetOf(const std::string& file) {
         throw Failure(where + ": Unable to export a tile set of " + std::to_string(h.tilesAcross) +
                       " x " + std::to_string(h.tilesDown) + " tiles of " +
                       std::to_string(h.tileWidth) + " x " + std::to_string(h.tileHeight));
-    std::string image = file + ".png";
+    std::string image = PngName(file);
     Picture(image,
             Crop(picture.image, int(h.tilesAcross * h.tileWidth), int(h.tilesDown * h.tileHeight)));
     AddTileset(fs::path(file).stem().string(), image, int(h.tileWidth), int(h.tileHeight),
@@ -153,7 +179,7 @@ size_t Exporter::SheetOf(const std::string& file) {
                       std::to_string(h.frameHeight) + ", " + std::to_string(h.framesPerRow) +
                       " per row");
     uint32_t rows = (count + h.framesPerRow - 1) / h.framesPerRow;
-    std::string image = file + ".png";
+    std::string image = PngName(file);
     Picture(image,
             Crop(sheet.image, int(h.framesPerRow * h.frameWidth), int(rows * h.frameHeight)));
     OutTileset& t = AddTileset(fs::path(file).stem().string() + " sheet", image, int(h.frameWidth),
@@ -204,7 +230,7 @@ void Exporter::MaskTileset(const LayerDesc& layer, size_t& index) {
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < mask.width; ++x)
             image.Set(x, y, mask.At(x, y) ? 0xFFFFFFFFu : 0);
-    std::string png = file + ".png";
+    std::string png = PngName(file);
     Picture(png, image);
     AddTileset(layer.name + " mask", png, 16, 16, std::max(mask.width / 16, 1), mask.width / 16);
     index = tilesets_.size() - 1;

@@ -54,6 +54,14 @@ class Importer {
         }
         return T(v);
     }
+    // A position in pixels, rounded; the game keeps them in 32 bits.
+    int64_t Coordinate(double v, const std::string& where) {
+        if (!(std::fabs(v) < 2147483647.0)) {
+            Error(where + ": position or size out of range");
+            return 0;
+        }
+        return std::llround(v);
+    }
     template <class T>
     uint16_t Count(const std::vector<T>& items, const std::string& where, const char* what) {
         if (items.size() > 0xFFFF)
@@ -171,6 +179,7 @@ void Importer::AddFile(const std::string& name, std::vector<uint8_t> bytes,
 }
 
 std::vector<uint8_t> Importer::Rows24(const Tileset& t, int32_t& width, int32_t& height) {
+    Picture(t); // fails unless the picture holds every tile
     int rows = (t.tileCount + t.columns - 1) / t.columns;
     width = t.columns * t.tileWidth;
     height = rows * t.tileHeight;
@@ -226,9 +235,10 @@ std::string Importer::WriteSheet(const Tileset& t) {
                 const Rect& r = tile->boxes[i];
                 int64_t extra = 0;
                 r.properties.Int("value", extra, tileWhere);
-                frame.boxes.push_back({int32_t(std::lround(r.x)), int32_t(std::lround(r.y)),
-                                       int32_t(std::lround(r.x + r.width)),
-                                       int32_t(std::lround(r.y + r.height)),
+                int64_t left = Coordinate(r.x, tileWhere), top = Coordinate(r.y, tileWhere);
+                frame.boxes.push_back({int32_t(left), int32_t(top),
+                                       int32_t(left + Coordinate(r.width, tileWhere)),
+                                       int32_t(top + Coordinate(r.height, tileWhere)),
                                        Fit<int32_t>(extra, tileWhere, "value")});
             }
             int64_t count = 0;
@@ -508,8 +518,8 @@ void Importer::BuildSprites(const GameLayer& g, LayerDesc& out) {
                 continue;
             int64_t frame = id;
             obj.properties.Int("frame", frame, where);
-            int64_t x = std::llround(obj.x);
-            int64_t y = std::llround(obj.y) - t->tileHeight;
+            int64_t x = Coordinate(obj.x, where);
+            int64_t y = Coordinate(obj.y, where) - t->tileHeight;
             if (x < 0 || y < 0)
                 Error(where + ": lies left of or above the map (" + std::to_string(x) + ", " +
                       std::to_string(y) + ")");

@@ -69,7 +69,8 @@ std::vector<uint8_t> DecodeBase64(const std::string& text) {
     return out;
 }
 
-std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, const std::string& where) {
+std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, size_t limit,
+                             const std::string& where) {
     z_stream stream{};
     // 15 + 32: a zlib or a gzip header, whichever the data has.
     if (inflateInit2(&stream, 15 + 32) != Z_OK)
@@ -84,8 +85,8 @@ std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, const std::string
         stream.avail_out = sizeof(chunk);
         result = inflate(&stream, Z_NO_FLUSH);
         out.insert(out.end(), chunk, chunk + (sizeof(chunk) - stream.avail_out));
-        if (out.size() > (size_t(1) << 30))
-            result = Z_MEM_ERROR;
+        if (out.size() > limit)
+            result = Z_DATA_ERROR; // more cells than the layer has
     }
     inflateEnd(&stream);
     if (result != Z_STREAM_END)
@@ -102,7 +103,7 @@ std::vector<uint32_t> DecodeTileData(const std::string& text, const std::string&
         throw Failure(where + ": " + f.what());
     }
     if (compression == "zlib" || compression == "gzip")
-        bytes = Inflate(bytes, where);
+        bytes = Inflate(bytes, cells * 4, where);
     else if (!compression.empty())
         throw Failure(where + ": Unable to read layer data compressed with \"" + compression +
                       "\" (use CSV, base64, zlib or gzip)");
@@ -151,13 +152,18 @@ void FinishTilesets(Map& map) {
             throw Failure(where + ": bad tile size");
         if (t.margin < 0 || t.spacing < 0)
             throw Failure(where + ": bad margin or spacing");
-        if (t.columns <= 0 && t.imageWidth > 0)
-            t.columns = (t.imageWidth - 2 * t.margin + t.spacing) / (t.tileWidth + t.spacing);
-        if (t.tileCount <= 0 && t.columns > 0 && t.imageHeight > 0)
-            t.tileCount = t.columns *
-                          ((t.imageHeight - 2 * t.margin + t.spacing) / (t.tileHeight + t.spacing));
-        if (t.columns <= 0 || t.tileCount <= 0 || t.tileCount > 1 << 20)
+        // Sizes are below 2^30 each: the sums are done in 64 bits.
+        int64_t columns = t.columns, count = t.tileCount;
+        if (columns <= 0 && t.imageWidth > 0)
+            columns = (int64_t(t.imageWidth) - 2 * int64_t(t.margin) + t.spacing) /
+                      (int64_t(t.tileWidth) + t.spacing);
+        if (count <= 0 && columns > 0 && t.imageHeight > 0)
+            count = columns * ((int64_t(t.imageHeight) - 2 * int64_t(t.margin) + t.spacing) /
+                               (int64_t(t.tileHeight) + t.spacing));
+        if (columns <= 0 || count <= 0 || count > 1 << 20 || columns > 1 << 20)
             throw Failure(where + ": no tiles (check the picture and the tile size)");
+        t.columns = int(columns);
+        t.tileCount = int(count);
         if (t.firstGid == 0)
             throw Failure(where + ": no first gid");
     }

@@ -108,7 +108,9 @@ Tileset ReadTsj(const std::string& path);
 
 // Shared by both readers: the layer data encodings.
 std::vector<uint8_t> DecodeBase64(const std::string& text);
-std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, const std::string& where);
+// Fails past `limit` bytes.
+std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, size_t limit,
+                             const std::string& where);
 // Turns encoded tile data into gids; `compression` is "", "zlib" or "gzip".
 std::vector<uint32_t> DecodeTileData(const std::string& text, const std::string& compression,
                                      size_t cells, const std::string& where);
