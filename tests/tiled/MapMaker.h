@@ -69,7 +69,8 @@ inline std::string Packed(const std::vector<uint32_t>& gids, bool gzip) {
 // Writes the pictures and returns the map's text: an 8 x 4 map of 16-pixel
 // tiles on a 56 x 40 screen.
 //   Back  : one sky tile everywhere (BMP, 24 bits), opaque, parallax 0.5;
-//           a "coin" with two instances, the second with two candidates.
+//           a "coin" (its tile set anchors objects top-left) with two
+//           instances, the second with two candidates.
 //   Main  : ground (class 1 by tile property) in row 2, grass at (3, 1);
 //           a collision layer making (3, 1) class 4 hazard 2, a mask layer
 //           with the half mask under the grass; the player "hero" at (0, 0).
@@ -122,7 +123,7 @@ inline std::string WriteExampleMap() {
   <image source="hero.png" width="16" height="8"/>
   <tile id="1"><objectgroup><object id="1" x="1" y="2" width="5" height="6"><properties><property name="value" type="int" value="-7"/></properties></object></objectgroup></tile>
  </tileset>
- <tileset firstgid="6" name="coin" tilewidth="8" tileheight="8" tilecount="1" columns="1">
+ <tileset firstgid="6" name="coin" tilewidth="8" tileheight="8" tilecount="1" columns="1" objectalignment="topleft">
   <image source="coin.png" width="8" height="8"/>
  </tileset>
  <tileset firstgid="7" name="mask" tilewidth="16" tileheight="16" tilecount="2" columns="2">
@@ -135,7 +136,7 @@ inline std::string WriteExampleMap() {
            Packed(back, false) + R"(</data>
  </layer>
  <objectgroup id="2" name="Back things">
-  <object id="1" name="coin" gid="6" x="30" y="12" width="8" height="8">
+  <object id="1" name="coin" gid="6" x="30" y="4" width="8" height="8">
    <properties>
     <property name="brain" value="TestBrain.dll"/>
     <property name="points" type="int" value="-50"/>
@@ -144,8 +145,8 @@ inline std::string WriteExampleMap() {
     <property name="sound1" value="ding|ding.wav|0 3"/>
    </properties>
   </object>
-  <object id="2" name="coin" gid="6" x="100" y="50"><properties><property name="instance" type="int" value="7"/></properties></object>
-  <object id="3" name="coin" gid="6" x="110" y="60"><properties><property name="instance" type="int" value="7"/></properties></object>
+  <object id="2" name="coin" gid="6" x="100" y="42"><properties><property name="instance" type="int" value="7"/></properties></object>
+  <object id="3" name="coin" gid="6" x="110" y="52"><properties><property name="instance" type="int" value="7"/></properties></object>
  </objectgroup>
  <layer id="3" name="Main" width="8" height="4">
   <properties>

@@ -518,8 +518,18 @@ void Importer::BuildSprites(const GameLayer& g, LayerDesc& out) {
                 continue;
             int64_t frame = id;
             obj.properties.Int("frame", frame, where);
-            int64_t x = Coordinate(obj.x, where);
-            int64_t y = Coordinate(obj.y, where) - t->tileHeight;
+            // Tile objects sit on their bottom-left corner unless the tile set says otherwise.
+            const std::string& align = t->alignment;
+            bool top = align.rfind("top", 0) == 0,
+                 middle = align == "left" || align == "center" || align == "right";
+            bool centre = align == "top" || align == "center" || align == "bottom";
+            bool right = align.size() >= 5 && align.compare(align.size() - 5, 5, "right") == 0;
+            int64_t x = Coordinate(obj.x, where) - (right    ? t->tileWidth
+                                                    : centre ? t->tileWidth / 2
+                                                             : 0);
+            int64_t y = Coordinate(obj.y, where) - (top      ? 0
+                                                    : middle ? t->tileHeight / 2
+                                                             : t->tileHeight);
             if (x < 0 || y < 0)
                 Error(where + ": lies left of or above the map (" + std::to_string(x) + ", " +
                       std::to_string(y) + ")");

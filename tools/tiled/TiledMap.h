@@ -55,6 +55,7 @@ struct Tileset {
     bool hasTrans = false;
     uint32_t trans = 0; // 0xRRGGBB drawn as see-through
     bool imageCollection = false;
+    std::string alignment; // where a tile object's position sits on its tile
     Properties properties;
     std::map<int, Tile> tiles;
 

@@ -83,6 +83,7 @@ void ReadTilesetBody(const Json& j, Tileset& t, const fs::path& dir, const std::
     t.margin = Int(j, "margin", where);
     t.spacing = Int(j, "spacing", where);
     t.properties = ReadProperties(j);
+    t.alignment = Str(j, "objectalignment");
     std::string image = Str(j, "image");
     if (!image.empty()) {
         t.image = (dir / image).lexically_normal().string();

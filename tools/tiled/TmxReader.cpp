@@ -71,6 +71,7 @@ void ReadTilesetBody(const XMLElement* e, Tileset& t, const fs::path& dir,
     t.margin = IntAttr(e, "margin", where);
     t.spacing = IntAttr(e, "spacing", where);
     t.properties = ReadProperties(e);
+    t.alignment = Attr(e, "objectalignment");
     if (const XMLElement* image = e->FirstChildElement("image")) {
         t.image = (dir / Attr(image, "source")).lexically_normal().string();
         t.imageWidth = IntAttr(image, "width", where);
