@@ -17,6 +17,10 @@ struct File;
 // False when the result does not fit `cap`.
 bool ResolvePath(const char* name, char* out, size_t cap);
 
+// True when a name read from a data file stays inside the folder it is
+// looked up in: not absolute, no drive, no ".." component.
+bool NameStaysInside(const char* name);
+
 // Opens an existing file for reading, without sharing: a file another open
 // holds fails with kSharingViolation. kNotFound is told apart from the rest.
 File* FileOpenRead(const char* name, Result* result = nullptr);
@@ -32,7 +36,7 @@ void FileClose(File* file);
 
 // Writes a whole file so that a crash or a full disk never leaves a truncated
 // file where a good one was: a new file is written and synced, then renamed
-// over the old one.
+// over the old one, and the folder is synced so that the rename holds.
 Result FileReplace(const char* name, const void* data, size_t size);
 
 bool FileExists(const char* name);

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/Debug.h"
 #include "platform/Faults.h"
 
 #include <cerrno>
@@ -117,7 +118,41 @@ File* Fail(Result r, Result* result) {
     return nullptr;
 }
 
+// The rename is only durable once the folder holding it is synced. The file
+// is in place either way, so a folder that cannot be synced does not fail
+// the save.
+void SyncFolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "."
+                         : slash == 0               ? "/"
+                                                    : path.substr(0, slash);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
 } // namespace
+
+bool NameStaysInside(const char* name) {
+    if (!name)
+        return true;
+    bool inside = name[0] != '/' && name[0] != '\\';
+    if (((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
+        inside = false; // a drive
+    for (const char* part = name; inside && *part;) {
+        size_t length = std::strcspn(part, "/\\");
+        if (length == 2 && part[0] == '.' && part[1] == '.')
+            inside = false;
+        part += length;
+        if (*part)
+            ++part;
+    }
+    if (!inside)
+        DebugPrintf("Platform: refused %s: the name leaves the game folder\n", name);
+    return inside;
+}
 
 bool ResolvePath(const char* name, char* out, size_t cap) {
     std::string path = Resolve(name);
@@ -231,9 +266,12 @@ Result FileReplace(const char* name, const void* data, size_t size) {
         r = FromErrno(errno);
     if (r == kOk && rename(temp.c_str(), path.c_str()) != 0)
         r = FromErrno(errno);
-    if (r != kOk)
+    if (r != kOk) {
         unlink(temp.c_str());
-    return r;
+        return r;
+    }
+    SyncFolderOf(path);
+    return kOk;
 }
 
 bool FileExists(const char* name) {
