@@ -10,6 +10,7 @@
 #include "engine/MenuEngine.h"
 #include "engine/VraskUtils.h"
 #include "platform/Display.h"
+#include "platform/Files.h"
 #include "platform/Window.h"
 #include "soundfx/SoundFX.h"
 
@@ -33,6 +34,11 @@ void RunnerError(const char* message) {
 int PlayCutscene() {
     char path[5 + sizeof(gPage.movieName)];
     std::snprintf(path, sizeof(path), "data\\%s", gPage.movieName);
+    if (!platform::NameStaysInside(gPage.movieName)) {
+        FillError2(&gErrorInfo, kErrorFatal, "CutsceneEngine", "CutsceneEngine()",
+                   "Unable to open ", path);
+        return 0;
+    }
     uint32_t flags = 0;
     if (gPage.movieFlag == 1)
         flags |= kCutsceneLoop;

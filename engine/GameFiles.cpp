@@ -510,7 +510,7 @@ int LoadLevel(uint32_t pageIndex) {
     char path[5 + kPageNameSize + 4];
     std::snprintf(path, sizeof(path), "data\\%s.lvl", name);
 
-    platform::File* file = platform::FileOpenRead(path);
+    platform::File* file = platform::NameStaysInside(name) ? platform::FileOpenRead(path) : nullptr;
     if (!file) {
         FillError2(&gErrorInfo, kErrorFatal, "GameEngine", "LoadLevel()", "Unable to open ", path);
         return 0;

@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 #include "platform/Display.h"
+#include "platform/Files.h"
 #include "platform/Gdi.h"
 #include "platform/Window.h"
 #include "soundfx/SoundFX.h"
@@ -96,6 +97,11 @@ int StartMusic() {
     if (gPage.useCdAudio == 0) {
         char path[5 + sizeof(gPage.musicWave)];
         std::snprintf(path, sizeof(path), "data\\%s", gPage.musicWave);
+        if (!platform::NameStaysInside(gPage.musicWave)) {
+            FillError2(&gErrorInfo, kErrorFatal, "LevelEngine", "LevelEngine()", "Unable to open ",
+                       path);
+            return 0;
+        }
         if (!SoundFXWavPlay(path))
             return 0;
         SoundFXWavSetVolume(MusicVolume());

@@ -4,6 +4,7 @@
 #include "engine/Globals.h"
 #include "engine/Layers.h"
 #include "engine/LevelEngine.h"
+#include "platform/Files.h"
 #include "platform/Modules.h"
 
 #include <cctype>
@@ -57,7 +58,8 @@ bool CheckPlayable() {
 bool LoadBrain(Layer* layer, Sprite* sprite, PlayerInitializeFn* playerInit) {
     char path[5 + sizeof(sprite->brainFile)];
     std::snprintf(path, sizeof(path), "data\\%s", sprite->brainFile);
-    platform::Module* module = platform::ModuleLoad(path);
+    platform::Module* module =
+        platform::NameStaysInside(sprite->brainFile) ? platform::ModuleLoad(path) : nullptr;
     if (!module) {
         InitError("Unable to load brain DLL!");
         return false;

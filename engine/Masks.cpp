@@ -96,7 +96,8 @@ int ReadMask(Layer* layer, platform::File* file, const char* path) {
 int LoadMasks(Layer* layer) {
     char path[5 + sizeof(layer->name) + 6];
     std::snprintf(path, sizeof(path), "data\\%s1.msk", layer->name);
-    platform::File* file = platform::FileOpenRead(path);
+    platform::File* file =
+        platform::NameStaysInside(layer->name) ? platform::FileOpenRead(path) : nullptr;
     if (!file) {
         MaskError("LoadMasks()", "Unable to load mask BMP!");
         return 0;

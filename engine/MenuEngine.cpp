@@ -6,6 +6,7 @@
 #include "engine/VraskUtils.h"
 #include "platform/Debug.h"
 #include "platform/Display.h"
+#include "platform/Files.h"
 #include "platform/Modules.h"
 
 #include <cstdio>
@@ -56,6 +57,8 @@ namespace {
 // Menu sprites' brains live under "\game\data\", from the root; where the
 // game is installed elsewhere they are taken from its own data folder.
 platform::Module* LoadMenuBrain(const char* brainFile) {
+    if (!platform::NameStaysInside(brainFile))
+        return nullptr;
     char path[12 + sizeof(Sprite::brainFile)];
     std::snprintf(path, sizeof(path), "\\game\\data\\%s", brainFile);
     if (platform::Module* module = platform::ModuleLoad(path))
@@ -124,8 +127,10 @@ bool PreparePageSurface(MenuPage* page, int32_t isMainMenu) {
     // A page without its picture still runs, so its failure must not stay
     // in the record: shutdown would take it for an error and skip saving
     // the preferences.
+    // A name outside the game folder is refused (and traced) like a missing
+    // picture.
     ErrorInfo before = gErrorInfo;
-    if (!ReLoadBitmap(surface, path)) {
+    if (platform::NameStaysInside(page->name2) && !ReLoadBitmap(surface, path)) {
         char line[sizeof(gErrorInfo.message) + 2];
         std::snprintf(line, sizeof(line), "\n%s\n", gErrorInfo.message);
         platform::OutputDebugString(line);
@@ -141,10 +146,11 @@ bool LoadMenuPlugin() {
     }
     char path[5 + sizeof(gPage.menuModuleName)];
     std::snprintf(path, sizeof(path), "data\\%s", gPage.menuModuleName);
-    platform::Module* module = platform::ModuleLoad(path);
+    bool inside = platform::NameStaysInside(gPage.menuModuleName);
+    platform::Module* module = inside ? platform::ModuleLoad(path) : nullptr;
     if (!module) {
         FillError2(&gErrorInfo, kErrorFatal, "MenuEngine", "MenuInit()", "Unable to load menu DLL!",
-                   platform::ModuleLastError());
+                   inside ? platform::ModuleLastError() : " Its name leaves the game folder.");
         return false;
     }
     static const char* const kMissing[] = {"Unable to get MenuInit function pointer!",

@@ -117,7 +117,8 @@ platform::Bitmap* LoadSheetBitmap(const char* fileName, SheetKind kind, const Sh
     };
     char path[5 + 64 + 1];
     std::snprintf(path, sizeof(path), "data\\%s", fileName);
-    platform::File* file = platform::FileOpenRead(path);
+    platform::File* file =
+        platform::NameStaysInside(fileName) ? platform::FileOpenRead(path) : nullptr;
     if (!file) {
         FillError2(&gErrorInfo, kErrorFatal, say.source, say.location, "Unable to open ", fileName);
         return nullptr;
