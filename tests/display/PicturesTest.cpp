@@ -399,3 +399,45 @@ TEST_F(MaskTest, MasksThatDoNotFitAreRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// Good files that lie outside data\: named with ".." or by an absolute path,
+// they are refused as if missing, never loaded.
+TEST_F(PicturesTest, SheetsAndMasksNamedOutsideTheGameFolderAreRefused) {
+    auto sheet = gamedata::BuildSpriteSheetFile(
+        Sheet(16, 16, 8, 8, 4, 2, [](int x, int) { return x ? 0xFFFFu : 0u; }));
+    Write("outside.spr", sheet);
+    std::string absolute = "/tmp/vrask-" + std::to_string(getpid()) + ".spr";
+    ASSERT_TRUE(gamedata::WriteFile(absolute, sheet));
+    for (const std::string& name : {std::string("..\\OUTSIDE.SPR"), std::string("../outside.spr"),
+                                    std::string("x\\..\\..\\outside.spr"), absolute}) {
+        std::memset(&gErrorInfo, 0, sizeof(gErrorInfo));
+        EXPECT_EQ(LoadSprite(NewSprite(name.c_str()), 0), 0) << name;
+        EXPECT_EQ(Message(), "Unable to open " + name);
+    }
+    Write("outside.til",
+          gamedata::BuildTileSetFile(
+              {.tileWidth = 8,
+               .tileHeight = 8,
+               .tilesAcross = 2,
+               .tilesDown = 2,
+               .bitmap = {.width = 16,
+                          .height = 16,
+                          .pixels = gamedata::DibRows(16, 16, 16, [](int, int) { return 1u; })}}));
+    EXPECT_EQ(LoadTileSet(NewTileSet("..\\outside.til")), 0);
+    EXPECT_EQ(Message(), "Unable to open ..\\outside.til");
+
+    Write("m1.msk", gamedata::BuildBmpFile({.width = 32,
+                                            .height = 2,
+                                            .bitCount = 1,
+                                            .palette = {0, 0xFFFFFF},
+                                            .pixels = std::vector<uint8_t>(8, 0xF0)}));
+    Layer* layer = AddLayer();
+    CopyField(layer->name, "..\\m");
+    EXPECT_EQ(LoadMasks(layer), 0);
+    EXPECT_EQ(Message(), "Unable to load mask BMP!");
+    std::filesystem::remove(absolute);
+}
+
+} // namespace

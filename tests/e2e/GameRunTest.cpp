@@ -118,6 +118,39 @@ TEST_F(GameRunTest, AMissingMenuPluginIsReportedWithTheLoadersReason) {
         << report;
 }
 
+// A plug-in or a movie that exists outside data\, named with ".." or by an
+// absolute path, is refused with its message, never loaded.
+TEST_F(GameRunTest, PluginsAndMoviesNamedOutsideTheGameFolderAreRefused) {
+    fs::copy_file(TEST_MENU_PATH, "Outside.so");
+    std::string absolute = "/tmp/vrask-" + std::to_string(getpid()) + ".so";
+    fs::copy_file(TEST_MENU_PATH, absolute, fs::copy_options::overwrite_existing);
+    for (const std::string& plugin : {std::string("..\\Outside.dll"), absolute}) {
+        Game({"main", "first", "over"});
+        MenuPage("main", plugin);
+        RunResult run = Run();
+        EXPECT_EQ(run.stderrText.find("[menu] init"), std::string::npos) << plugin;
+        EXPECT_NE(ReadText("error.txt")
+                      .find("ERROR - Unable to load menu DLL! Its name leaves "
+                            "the game folder.\r\n"),
+                  std::string::npos)
+            << plugin << ReadText("error.txt");
+        fs::remove("error.txt");
+    }
+    fs::remove(absolute);
+
+    Game({"main", "film", "over"});
+    MenuPage("main", "MainMenu.dll");
+    ASSERT_TRUE(gamedata::WriteFile("intro.avi", {1, 2, 3}));
+    gamedata::LevelFileDesc film;
+    film.cutsceneMarker = 1;
+    film.movieName = "..\\intro.avi";
+    ASSERT_TRUE(gamedata::WriteFile("data/film.lvl", gamedata::BuildLevelFile(film)));
+    Run();
+    EXPECT_NE(ReadText("error.txt").find("ERROR - Unable to open data\\..\\intro.avi\r\n"),
+              std::string::npos)
+        << ReadText("error.txt");
+}
+
 TEST_F(GameRunTest, PageZeroMustBeAMenu) {
     Game({"main", "first", "over"});
     gamedata::LevelFileDesc cutscene;

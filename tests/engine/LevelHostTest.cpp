@@ -207,6 +207,36 @@ TEST_F(LevelHostTest, BrainsThatCannotBeBoundFailTheLevel) {
     }
 }
 
+// A brain or a page that exists outside data\, named with ".." or by an
+// absolute path, is refused as if missing.
+TEST_F(LevelHostTest, BrainsAndPagesNamedOutsideTheGameFolderAreRefused) {
+    std::string absolute = "/tmp/vrask-" + std::to_string(getpid()) + ".so";
+    std::filesystem::copy_file(std::string(TEST_BRAIN_DIR) + "/TestBrain.so", "Outside.so");
+    std::filesystem::copy_file(std::string(TEST_BRAIN_DIR) + "/TestBrain.so", absolute,
+                               std::filesystem::copy_options::overwrite_existing);
+    for (const std::string& brain : {std::string("..\\Outside.dll"), absolute}) {
+        FreeLevel();
+        LevelFileDesc d;
+        LayerDesc main = Main();
+        main.sprites = {Sprite("Far", brain), Player(0, 0)};
+        d.layers = {main};
+        Load(d);
+        EXPECT_EQ(LevelInit(), 0) << brain;
+        EXPECT_STREQ(gErrorInfo.message, "Unable to load brain DLL!");
+        EXPECT_TRUE(BrainLog().empty()) << brain;
+    }
+    std::filesystem::remove(absolute);
+
+    FreeLevel();
+    LevelFileDesc d;
+    d.layers = {Main()};
+    ASSERT_TRUE(gamedata::WriteFile("outside.lvl", gamedata::BuildLevelFile(d)));
+    WriteGame({"menu", "..\\outside", "over"});
+    ASSERT_EQ(LoadGame(kGameFileName), 1);
+    EXPECT_EQ(LoadLevel(1), 0);
+    EXPECT_STREQ(gErrorInfo.message, "Unable to open data\\..\\outside.lvl");
+}
+
 TEST_F(LevelHostTest, AFailingInitializeStopsTheLevelAndItsBrainIsLetGo) {
     LevelFileDesc d;
     LayerDesc main = Main();

@@ -203,3 +203,15 @@ TEST_F(PlatformTest, VirtualClockAdvancesOnEveryRead) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(NameStaysInside, OnlyRelativeNamesWithoutAParentStepPass) {
+    for (const char* inside : {"a.dll", "sub\\x.lvl", "a..b", "...", "..x", "x..", "./a", ""})
+        EXPECT_TRUE(platform::NameStaysInside(inside)) << inside;
+    for (const char* outside : {"..", "..\\a", "../a", "a\\..\\..\\b", "a/..", "/etc/passwd",
+                                "\\game\\x", "C:\\x", "c:x"})
+        EXPECT_FALSE(platform::NameStaysInside(outside)) << outside;
+}
+
+} // namespace
