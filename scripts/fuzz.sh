@@ -12,29 +12,31 @@ set -e
 cd "$(dirname "$0")/.."
 target="${1:-all}"
 seconds="${2:-60}"
-out=build-fuzz
+# Absolute paths: the targets work in a game folder of their own.
+root="$(pwd)"
+out="$root/build-fuzz"
 all="level_file_fuzz game_file_fuzz prefs_fuzz sheet_fuzz mask_fuzz bmp_fuzz
   sound_effect_fuzz stream_fuzz high_scores_fuzz input_script_fuzz movie_fuzz"
 [ "$target" = all ] && targets="$all" || targets="$target"
 
-CC=clang CXX=clang++ scripts/build.sh "$out" -DVRASK_FUZZ=ON -DBUILD_TESTING=OFF \
+CC=clang CXX=clang++ scripts/build.sh build-fuzz -DVRASK_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$out" -j2 --target $targets
 
 nice=""
 [ "${FUZZ_NICE:-1}" = 0 ] || nice="nice -n 19"
-# Movies are decoded by FFmpeg: slow inputs are cut short rather than reported.
+# Movies decode through FFmpeg: a longer time per input, and a cap on its size.
 status=0
 for t in $targets; do
   mkdir -p "$out/corpus/$t" "$out/artifacts/$t"
   dict=""
-  [ -f "fuzz/dict/$t.dict" ] && dict="-dict=fuzz/dict/$t.dict"
+  [ -f "fuzz/dict/$t.dict" ] && dict="-dict=$root/fuzz/dict/$t.dict"
   limits="-rss_limit_mb=2048 -timeout=10"
   [ "$t" = movie_fuzz ] && limits="-rss_limit_mb=2048 -timeout=20 -max_len=65536"
   echo "== $t: $seconds s"
   if ! ASAN_OPTIONS=detect_leaks=1 $nice "$out/fuzz/$t" -max_total_time="$seconds" \
       -print_final_stats=1 $limits $dict -artifact_prefix="$out/artifacts/$t/" \
-      $FUZZ_ARGS "$out/corpus/$t" "fuzz/corpus/$t" 2>"$out/$t.log"; then
+      $FUZZ_ARGS "$out/corpus/$t" "$root/fuzz/corpus/$t" 2>"$out/$t.log"; then
     echo "$t: finding, see $out/$t.log and $out/artifacts/$t/"
     status=1
   fi
