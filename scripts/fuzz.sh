@@ -19,8 +19,11 @@ all="level_file_fuzz game_file_fuzz prefs_fuzz sheet_fuzz mask_fuzz bmp_fuzz
   sound_effect_fuzz stream_fuzz high_scores_fuzz input_script_fuzz movie_fuzz"
 [ "$target" = all ] && targets="$all" || targets="$target"
 
-CC=clang CXX=clang++ scripts/build.sh build-fuzz -DVRASK_FUZZ=ON -DBUILD_TESTING=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Only the targets are built: the rest of the tree need not build with clang.
+launcher=""
+command -v ccache >/dev/null 2>&1 && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVRASK_FUZZ=ON -DBUILD_TESTING=OFF $launcher >/dev/null
 cmake --build "$out" -j2 --target $targets
 
 nice=""
