@@ -236,8 +236,20 @@ class SampleImpl final : public DirectDrawStreamSample {
             c.sound.Service();
             return c.decoder.Failed() ? kFail : kEndOfStream;
         }
-        // The frame waits for its time on the platform clock.
-        int64_t due = c.runStart + int64_t(seconds * double(PerformanceFrequency()));
+        // The frame waits for its time on the platform clock, a second at
+        // most: a damaged or jumping timestamp must not freeze the player,
+        // who reads the keys once a frame. The clock moves on with it so the
+        // frames after keep their spacing.
+        const double frequency = double(PerformanceFrequency());
+        int64_t now = PerformanceCounter();
+        double wait = double(c.runStart) + seconds * frequency - double(now);
+        if (!(wait <= frequency)) { // also a time that is not a number
+            wait = frequency;
+            double start = double(now) + wait - seconds * frequency;
+            if (start > -9e18 && start < 9e18)
+                c.runStart = int64_t(start);
+        }
+        int64_t due = now + (wait > 0 ? int64_t(wait) : 0);
         while (PerformanceCounter() < due) {
             c.sound.Service();
             platform::Sleep(1);

@@ -1,5 +1,6 @@
 // The cutscene player over real movie files on the headless display.
 #include "cutscene/MovieFixture.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
 #include <fstream>
@@ -40,6 +41,20 @@ TEST_F(CutsceneTest, MoviePlaysToItsEndOnceAndLeavesTheScreenBlack) {
     for (uint8_t k : gInputState.keysBefore)
         ASSERT_EQ(k, 0x80);
     EXPECT_EQ(gErrorInfo.code, 0);
+}
+
+// A damaged movie whose third frame is stamped a day later: the frame waits
+// a second at most, so the player is never frozen.
+TEST_F(CutsceneTest, AFrameStampedFarAheadWaitsASecondAtMost) {
+    ASSERT_EQ(std::system("ffmpeg -hide_banner -loglevel error -y -f lavfi "
+                          "-i color=c=red:s=16x12:r=30 -frames:v 3 "
+                          "-vf \"setpts='if(eq(N,2),PTS+100000/TB,PTS)'\" -c:v ffv1 "
+                          "-pix_fmt bgr0 -f matroska data/gap.mkv >/dev/null 2>&1"),
+              0);
+    uint32_t start = platform::TimeGetTime();
+    ASSERT_EQ(CutsceneEngine("data\\gap.mkv", 0, 160, 120, 16, kEscape, kSpace), 1) << Message();
+    EXPECT_EQ(keyboard_->reads, 4);
+    EXPECT_LT(platform::TimeGetTime() - start, 2000u);
 }
 
 TEST_F(CutsceneTest, ThirtyTwoBitModeGetsXrgbPixels) {
