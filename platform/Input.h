@@ -129,6 +129,15 @@ uint64_t JoystickArrivals();
 bool SetInputScript(const char* text, uint32_t fakeJoysticks = 0);
 // For tests: starts recording to `path` (null: stops and closes the file).
 bool SetInputRecord(const char* path);
+// For tests on the sdl backend: a joystick of SDL's virtual driver, with
+// `axes` axes and `buttons` buttons, plugged in. Returns its handle for the
+// calls below, or -1 when SDL offers none; `guid` (33 bytes) receives the
+// GUID that controller mappings name it by.
+int PlugVirtualJoystick(const char* name, int axes, int buttons, char* guid);
+// Moves an axis (-32768 to 32767) or presses (1) or lets go (0) a button.
+bool SetVirtualJoystick(int handle, bool axis, int which, int value);
+void UnplugVirtualJoystick(int handle);
+
 // For tests: the number of input objects (systems and devices) alive.
 uint32_t InputObjectsAlive();
 

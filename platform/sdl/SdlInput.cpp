@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <SDL.h>
 
@@ -400,6 +401,72 @@ void LoadMappings() {
 }
 
 } // namespace
+
+} // namespace platform::input
+
+namespace platform {
+namespace {
+// Virtual joysticks the tests plug in, opened to set their state.
+std::vector<SDL_Joystick*> gVirtual;
+
+int VirtualIndex(SDL_Joystick* joystick) {
+    SDL_JoystickID id = SDL_JoystickInstanceID(joystick);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id)
+            return i;
+    return -1;
+}
+} // namespace
+
+int PlugVirtualJoystick(const char* name, int axes, int buttons, char* guid) {
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
+        return -1;
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = static_cast<Uint16>(axes);
+    desc.nbuttons = static_cast<Uint16>(buttons);
+    // Mappings tell controllers apart by vendor and product: one product
+    // number a name.
+    uint16_t product = 0;
+    for (const char* c = name; *c; ++c)
+        product = static_cast<uint16_t>(product * 31 + static_cast<unsigned char>(*c));
+    desc.vendor_id = 0x1209; // a vendor number free for tests
+    desc.product_id = product;
+    desc.name = name;
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    SDL_Joystick* joystick = index < 0 ? nullptr : SDL_JoystickOpen(index);
+    if (!joystick) {
+        DebugPrintf("Input: no virtual joystick: %s\n", SDL_GetError());
+        return -1;
+    }
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(joystick), guid, 33);
+    gVirtual.push_back(joystick);
+    return static_cast<int>(gVirtual.size() - 1);
+}
+
+bool SetVirtualJoystick(int handle, bool axis, int which, int value) {
+    if (handle < 0 || static_cast<size_t>(handle) >= gVirtual.size() || !gVirtual[handle])
+        return false;
+    SDL_Joystick* joystick = gVirtual[handle];
+    int r = axis ? SDL_JoystickSetVirtualAxis(joystick, which, static_cast<Sint16>(value))
+                 : SDL_JoystickSetVirtualButton(joystick, which, static_cast<Uint8>(value));
+    return r == 0;
+}
+
+void UnplugVirtualJoystick(int handle) {
+    if (handle < 0 || static_cast<size_t>(handle) >= gVirtual.size() || !gVirtual[handle])
+        return;
+    int index = VirtualIndex(gVirtual[handle]);
+    SDL_JoystickClose(gVirtual[handle]);
+    gVirtual[handle] = nullptr;
+    if (index >= 0)
+        SDL_JoystickDetachVirtual(index);
+}
+
+} // namespace platform
+
+namespace platform::input {
 
 uint8_t ScanCodeFromSdl(int sdlScancode) {
     if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES)
