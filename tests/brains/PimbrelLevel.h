@@ -6,8 +6,11 @@
 #pragma once
 
 #include "brains/PlayerWatch.h"
-#include "level/LevelFixture.h"
+#include "tools/GameData.h"
+#include "tools/Pictures.h"
+#include "tools/WavData.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -174,6 +177,45 @@ inline std::string Script(std::vector<Press> presses) {
         text += std::to_string(p.from) + " down " + p.key + "\n" + std::to_string(p.to + 1) +
                 " up " + p.key + "\n";
     return text;
+}
+
+// The whole level: tools, a goodie and an extra life on the way to a foe
+// waiting in a pit, a checkpoint before a hazard, a medkit, a ladder, a bounce
+// pad, an invincibility, the home teleporter back to the start, and the exit
+// beside the start. Also a numbered teleporter and a shovel out of the way.
+inline gamedata::LevelFileDesc FullLevel(uint32_t frames) {
+    Map map(64, 30);
+    map.Set(27, 0, 63, kFloor);
+    map.Set(27, 20, 21, kAir); // the pit
+    map.Set(28, 20, 20, Cell(2));
+    map.Set(28, 21, 21, Cell(3));
+    map.Set(29, 19, 22, kFloor);
+    map.Set(27, 30, 31, Cell(1, 1, 2)); // the hazard
+    for (int row = 20; row <= 27; ++row)
+        map.Set(row, 36, 36, Cell(5, 1)); // a ladder
+    map.Set(26, 40, 41, Cell(10));        // a bounce pad
+    auto gem = Sprite("gem", "Trinzel.dll", {{240, 400}});
+    gem.points = 100;
+    auto foe = Sprite("grumet", "Grumet.dll", {{304, 432}});
+    foe.points = 50;
+    auto tools = Sprite("spanner", "Gadrik.dll", std::vector<std::pair<int, int>>(20, {200, 400}));
+    std::vector<gamedata::SpriteDesc> extra = {
+        Sprite("Continue", "", {{120, 400}}, 2),
+        tools,
+        gem,
+        Sprite("heart", "Vitrel.dll", {{260, 400}}),
+        foe,
+        Sprite("Continue", "", {{420, 400}}),
+        Sprite("medkit", "Medrin.dll", {{560, 400}}),
+        Sprite("shield", "Aegrim.dll", {{760, 400}}),
+        Sprite("Home Teleporter", "Portavo.dll", {{840, 400}}),
+        Sprite("Teleport", "Portavo.dll", {{960, 400}}),
+        Sprite("shovel", "Spadon.dll", {{980, 400}}),
+    };
+    gamedata::LevelFileDesc d = Level(map, 64, 400, extra, frames);
+    d.screenWidth = 640;
+    d.screenHeight = 480;
+    return d;
 }
 
 } // namespace pimbreltest
