@@ -4,7 +4,7 @@
 // score, lives, tools, whether the player is still in play and the frames
 // played; with VRASK_TEST_TRACE=<file> also every frame the watch saw.
 //   pimbrel_play <frames before the watch ends it> <seconds to keep the window>
-#include "brains/PimbrelLevel.h"
+#include "brains/PimbrelData.h"
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "engine/InputEngine.h"

@@ -1,7 +1,6 @@
 // The player brain through the real level set-up and main loop on the
 // headless backend and the virtual clock, over small levels and scripted keys.
 #include "brains/PimbrelLevel.h"
-#include "level/LevelFixture.h"
 
 namespace pimbreltest {
 namespace {
