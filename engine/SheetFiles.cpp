@@ -71,7 +71,7 @@ const char* Check(SheetFile* s, SheetKind kind) {
             return "it has no frames per row!";
         s->pixelSize = s->header[6];
     }
-    // Row bytes stay below 2^34 and rows below 2^31: their product fits.
+    // Row bytes stay below 2^33 and rows below 2^31: their product fits.
     if (s->pixelSize != RowBytes(s->width, bits) * rows)
         return "its pixel data size does not match the bitmap!";
     if (s->pixelSize > size - at)

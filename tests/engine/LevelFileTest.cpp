@@ -399,6 +399,39 @@ TEST_F(LevelFileTest, DataThatDoNotFitTheirFileAreRefused) {
     }
 }
 
+// Maps larger than the reader's buffer, with a field after them: every cell
+// arrives in order whatever the refills and the reads straight into the map.
+TEST_F(LevelFileTest, MapsLargerThanTheReadBufferArriveWhole) {
+    LevelFileDesc d = Level();
+    d.layers.push_back(MaskedLayer(16));
+    LayerDesc& main = d.layers[0];
+    main.columns = 301; // odd sizes, so later fields straddle the buffer's edges
+    main.rows = 233;
+    main.tileMap.resize(301 * 233);
+    for (size_t i = 0; i < main.tileMap.size(); ++i)
+        main.tileMap[i] = uint16_t(i * 7 + 1);
+    LayerDesc& masked = d.layers[1];
+    masked.columns = 129;
+    masked.rows = 257;
+    masked.maskData.resize(129 * 257);
+    for (size_t i = 0; i < masked.maskData.size(); ++i)
+        masked.maskData[i] = uint32_t(i * 2654435761u);
+    masked.sprites = main.sprites;
+    WriteBytes("data/ground1.msk", MaskBmp(8, {{0xFF}}));
+    LoadAsPageOne(d);
+    ASSERT_EQ(LoadLevel(1), 1) << gErrorInfo.message;
+    Layer* first = gPage.layers.ptr;
+    int wrong = 0;
+    for (size_t i = 0; i < main.tileMap.size(); ++i)
+        wrong += first->tileMap.ptr[i] != main.tileMap[i];
+    Layer* second = first->next.ptr;
+    for (size_t i = 0; i < masked.maskData.size(); ++i)
+        wrong += second->maskData.ptr[i] != masked.maskData[i];
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(second->sprites.ptr->instances.ptr->x, 32);
+    EXPECT_EQ(second->sprites.ptr->instances.ptr->y, 48);
+}
+
 // Every input the level fuzzer keeps (its seeds and each crash it found)
 // loads or is refused with a message, never anything worse.
 TEST_F(LevelFileTest, TheFuzzCorpusLoadsOrIsRefused) {
