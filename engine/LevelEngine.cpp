@@ -15,6 +15,7 @@
 #include "platform/Window.h"
 #include "soundfx/SoundFX.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -72,12 +73,16 @@ struct FrameClock {
         lastFps = 0;
     }
 
-    // Busy-waits until a whole frame has passed since the last one, but never
-    // longer than one frame from the start of the wait.
+    // Waits until a whole frame has passed since the last one, but never
+    // longer than one frame from the start of the wait: asleep for most of
+    // it, reading the timer only for the last stretch, so that a light level
+    // does not keep a core busy.
     void Pace() {
         int64_t now = Now();
         if (now - lastFrame < ticksPerFrame) {
             int64_t waitStart = now;
+            if (counter)
+                platform::SleepUntilCounter(std::min(lastFrame, waitStart) + ticksPerFrame);
             while (now - lastFrame < ticksPerFrame && now - waitStart < ticksPerFrame)
                 now = Now();
         }
