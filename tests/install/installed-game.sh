@@ -2,8 +2,9 @@
 # The installed game, moved after installing and made read-only, run
 # headless by a user who cannot write to it and ended by SIGTERM: its
 # preferences and high scores go to the user's folders and are read back
-# from there on the next run, its error report goes there too and the
-# message says so, and nothing is written into the game folder.
+# from there on the next run, a screenshot and the error report go there too
+# and the debug log and the message say so, and nothing is written into the
+# game folder.
 #   installed-game.sh <build folder> <work folder> <install_game_folder>
 #                     <menu plug-in> <brain folder>
 set -u
@@ -35,7 +36,7 @@ mkdir -m 777 home data-home logs
 start() {
     rm -f logs/debug.log
     (cd "$2" && exec $as env HOME="$work/home" XDG_DATA_HOME="$work/data-home" \
-        VRASK_BACKEND=headless VRASK_CLOCK=virtual VRASK_AUDIO=null \
+        VRASK_INPUT="${VRASK_INPUT:-}" VRASK_BACKEND=headless VRASK_CLOCK=virtual VRASK_AUDIO=null \
         VRASK_DEBUG_LOG="$work/logs/debug.log" "$1") >>run.log 2>&1 &
     game=$!
 }
@@ -75,9 +76,13 @@ terminate "second run" "$shown"
 [ "$(volume $prefs)" = 33 ] || bad "the preferences were not read back (volume $(volume $prefs))"
 
 table=data-home/vrask/QEXALL.000
-start ./Vrask scores
+printf '1 down S\n3 up S\n' >screenshot.txt # in the level
+VRASK_INPUT="$work/screenshot.txt" start ./Vrask scores
 terminate "high scores" "[ -s $table ]"
 [ "$(stat -c %s $table 2>/dev/null)" = 288 ] || bad "no high scores in \$XDG_DATA_HOME/vrask"
+[ -s data-home/vrask/Tolwick000.bmp ] || bad "no screenshot in \$XDG_DATA_HOME/vrask"
+grep -q "Screenshot saved as $work/data-home/vrask/Tolwick000.bmp" logs/debug.log ||
+    bad "the debug log does not say where the screenshot went"
 # A cut table there is read, and refused: the report goes beside it.
 head -c 100 $table >table.cut && cat table.cut >$table
 : >run.log
