@@ -23,21 +23,25 @@ std::mutex gHookLock;
 std::vector<SdlEventHook> gHooks;
 
 // A window can be destroyed under the game (a window manager's or a tool's
-// close): the X server then answers every later call on it with an error,
-// which Xlib's default handler turns into an exit. Errors about the game's
-// own window are only logged, and its destruction reads as a close.
+// close): the X server then answers later calls on it, or on what SDL looks
+// up through it, with BadWindow or BadDrawable, which Xlib's default handler
+// turns into an exit. Those are only logged, as is any error once the game's
+// window is known gone; its destruction reads as a close.
 using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
 XErrorHandlerFn gPreviousXHandler;
 std::atomic<unsigned long> gXWindow;
-std::atomic<bool> gXWindowLogged;
+std::atomic<bool> gXWindowGone;
+std::atomic<bool> gXErrorLogged;
 
 int OnXError(Display* display, XErrorEvent* error) {
-    if (gXWindow != 0 && error->resourceid == gXWindow) {
-        if (!gXWindowLogged.exchange(true))
-            DebugPrintf("Platform: the window is gone (X error %d)\n", error->error_code);
-        return 0;
-    }
-    return gPreviousXHandler ? gPreviousXHandler(display, error) : 0;
+    if (gXWindow != 0 && error->resourceid == gXWindow)
+        gXWindowGone = true;
+    bool missing = error->error_code == BadWindow || error->error_code == BadDrawable;
+    if (!missing && !gXWindowGone)
+        return gPreviousXHandler ? gPreviousXHandler(display, error) : 0;
+    if (!gXErrorLogged.exchange(true))
+        DebugPrintf("Platform: the window is gone (X error %d)\n", error->error_code);
+    return 0;
 }
 
 // The X window behind the SDL one; the renderer may have made a new one.
@@ -79,7 +83,10 @@ bool XWindowDestroyed(const SDL_Event& event) {
         event.syswm.msg->subsystem != SDL_SYSWM_X11)
         return false;
     const XEvent& x = event.syswm.msg->msg.x11.event;
-    return x.type == DestroyNotify && gXWindow != 0 && x.xdestroywindow.window == gXWindow;
+    if (x.type != DestroyNotify || gXWindow == 0 || x.xdestroywindow.window != gXWindow)
+        return false;
+    gXWindowGone = true;
+    return true;
 }
 
 class SdlBackend final : public BackendImpl {

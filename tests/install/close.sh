@@ -109,7 +109,7 @@ modes() { [ "$(grep -c 'mode 640x480' "$1/debug.log" 2>/dev/null)" -ge "$2" ] 2>
 demo_folder window_movie
 long_prefs window_movie
 echo "# no keys" >window_movie/input.txt
-VRASK_INPUT=input.txt start window_movie
+VRASK_INPUT=input.txt VRASK_WINDOWED=0 start window_movie # full screen
 wait_for "modes window_movie 2" 60 && sleep 1
 close_window
 ended "window closed in a cutscene" window_movie
