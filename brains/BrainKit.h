@@ -176,7 +176,8 @@ inline bool TakeSound(PickupModule* m, SpriteInstance* i, platform::SoundBuffer*
     i->sounds[0] = nullptr;
     if (!sound)
         return false; // the sound library has filled the record
-    void* grown = std::realloc(m->sounds, (size_t(m->soundCount) + 1) * sizeof(*m->sounds));
+    void* grown =
+        std::realloc(m->sounds, (size_t(m->soundCount) + 1) * sizeof(platform::SoundBuffer*));
     if (!grown) {
         sound->Release();
         Fail(m->error, source, m->sprite, "Unable to get memory for sound list!");
