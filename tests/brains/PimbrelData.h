@@ -151,6 +151,7 @@ inline bool WriteData(const std::string& name = "LA Main") {
     }
     ok &= WriteSound("QEXDSW.000", 2.0); // the helper's voice on "LA Main"
     ok &= WriteSound("QEXFSW.001", 2.0); // and on "UCB Main"
+    ok &= WriteSound("QEXHSW.000", 2.0); // and on "CA Main"
     for (const char* file : {"QEXDSW.006", "QEXDSW.007", "QEXDSW.008", "QEXDSW.009"})
         ok &= WriteSound(file, 0.2);
 

@@ -433,6 +433,20 @@ TEST_F(Pimbrel, ATeleportGivesBlinkingInvincibilityAndUnfilledEntriesDoNothing) 
     EXPECT_EQ(log[kPlay - 1].player.x, 64) << "number 4 under the player did nothing";
     EXPECT_EQ(log.back().player.x, 2388);
     EXPECT_NEAR(log.back().player.y, 788 - 8, kStep);
+
+    // "CA Main" fills thirteen: the thirteenth goes to (5568, 5196).
+    Again();
+    ASSERT_TRUE(WriteData("CA Main"));
+    Map huge(352, 330);
+    huge.Set(12, 0, 20, kFloor);
+    huge.Set(326, 340, 351, kFloor);
+    gamedata::SpriteDesc thirteen =
+        Sprite("teleport", "Portavo.dll", std::vector<std::pair<int, int>>(13, {600, 600}));
+    thirteen.instances[12].locations = {{200, 160}};
+    log = Run(Level(huge, 64, 160, {thirteen}, kPlay + 120, "CA Main"),
+              Script({kSkip, {"T", 200, 200}, {"RIGHT", kPlay, kPlay + 40}}));
+    EXPECT_EQ(log.back().player.x, 5568);
+    EXPECT_NEAR(log.back().player.y, 5196 - 8, kStep);
 }
 
 gamedata::LevelFileDesc Without(gamedata::LevelFileDesc d, std::vector<std::string> names) {
