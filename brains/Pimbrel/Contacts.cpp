@@ -86,8 +86,10 @@ bool Destination(SpriteInstance* teleporter, int32_t* x, int32_t* y) {
         for (int k = 0; k < b.refusedCount; ++k)
             if (b.refusedTeleporters[k] == teleporter)
                 return false;
-        if (b.refusedCount < int(sizeof(b.refusedTeleporters) / sizeof(b.refusedTeleporters[0])))
-            b.refusedTeleporters[b.refusedCount++] = teleporter;
+        // Past the list's room the rest go unnamed rather than every frame.
+        if (b.refusedCount == int(sizeof(b.refusedTeleporters) / sizeof(b.refusedTeleporters[0])))
+            return false;
+        b.refusedTeleporters[b.refusedCount++] = teleporter;
         platform::DebugPrintf("Pimbrel: teleporter %d at %d, %d has no destination on %s\n", n,
                               teleporter->x, teleporter->y, b.main->name);
         return false;
