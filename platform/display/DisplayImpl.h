@@ -24,7 +24,6 @@ struct DisplayState {
     GammaRamp gamma{};
     std::unique_ptr<Presenter> presenter; // null on the headless backend
     SoftSurface* primary = nullptr;       // the visible surface, when one exists
-    std::vector<uint32_t> frame;          // the last presented picture
 
     DisplayState();
     // Shows the primary's visible buffer through the gamma ramp.

@@ -1,5 +1,6 @@
-// What a backend does with the visible picture. The display converts the
-// visible buffer through the gamma ramp into XRGB8888; a presenter shows it.
+// What a backend does with the visible picture: a presenter converts the
+// visible buffer through the gamma ramp (ConvertForPresent) straight into
+// its own XRGB8888 memory and shows it.
 #pragma once
 
 #include "platform/Display.h"
@@ -14,7 +15,7 @@ class Presenter {
     virtual ~Presenter() = default;
     // The game's display mode changed: the logical size of what is shown.
     virtual void SetMode(int width, int height) = 0;
-    virtual void Present(const uint32_t* xrgb, int width, int height) = 0;
+    virtual void Present(const View& picture, const GammaRamp& ramp) = 0;
 };
 
 // Null when there is no window to present into.
@@ -29,6 +30,8 @@ struct Viewport {
 Viewport FitViewport(int windowWidth, int windowHeight, int width, int height);
 
 // The picture through the ramp: each 8-bit channel c becomes ramp[c] >> 8.
-void ConvertForPresent(const View& src, const GammaRamp& ramp, uint32_t* out);
+// Rows of `out` are outStep bytes apart (0: packed).
+void ConvertForPresent(const View& src, const GammaRamp& ramp, uint32_t* out,
+                       ptrdiff_t outStep = 0);
 
 } // namespace platform::display

@@ -175,10 +175,7 @@ DisplayState::DisplayState() {
 void DisplayState::Present() {
     if (!presenter || !primary)
         return;
-    View view = primary->PixelView();
-    frame.resize(size_t(view.width) * size_t(view.height));
-    ConvertForPresent(view, gamma, frame.data());
-    presenter->Present(frame.data(), view.width, view.height);
+    presenter->Present(primary->PixelView(), gamma);
 }
 
 SoftSurface::SoftSurface(std::shared_ptr<DisplayState> state, uint32_t width, uint32_t height,

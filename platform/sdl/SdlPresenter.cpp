@@ -71,9 +71,11 @@ class SdlPresenter final : public display::Presenter {
             SDL_SetWindowSize(gState.window, width, height);
     }
 
-    void Present(const uint32_t* xrgb, int width, int height) override {
+    // The picture is converted straight into the streaming texture.
+    void Present(const display::View& picture, const GammaRamp& ramp) override {
         if (!gState.renderer)
             return;
+        int width = picture.width, height = picture.height;
         if (!gState.texture || gState.textureWidth != width || gState.textureHeight != height) {
             if (gState.texture)
                 SDL_DestroyTexture(gState.texture);
@@ -86,7 +88,14 @@ class SdlPresenter final : public display::Presenter {
             gState.textureWidth = width;
             gState.textureHeight = height;
         }
-        SDL_UpdateTexture(gState.texture, nullptr, xrgb, width * 4);
+        void* pixels = nullptr;
+        int pitch = 0;
+        if (SDL_LockTexture(gState.texture, nullptr, &pixels, &pitch) != 0) {
+            DebugPrintf("Display: cannot lock texture: %s\n", SDL_GetError());
+            return;
+        }
+        display::ConvertForPresent(picture, ramp, static_cast<uint32_t*>(pixels), pitch);
+        SDL_UnlockTexture(gState.texture);
         gState.hasFrame = true;
         Draw();
     }
