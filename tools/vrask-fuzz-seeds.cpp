@@ -153,9 +153,9 @@ void Masks() {
 void Pictures() {
     auto pattern = [](int x, int y) { return uint32_t(x * 31 + y * 17) & 0xFFFFFF; };
     for (int bits : {1, 4, 8}) {
-        std::vector<uint32_t> palette;
-        for (int i = 0; i < (1 << bits); ++i)
-            palette.push_back(uint32_t(i * 0x010203));
+        std::vector<uint32_t> palette(size_t(1) << bits);
+        for (size_t i = 0; i < palette.size(); ++i)
+            palette[i] = uint32_t(i * 0x010203);
         Seed("bmp_fuzz", "palette" + std::to_string(bits),
              BuildBmpFile({.width = 13,
                            .height = 7,
