@@ -553,7 +553,9 @@ void Importer::BuildSprites(const GameLayer& g, LayerDesc& out) {
             Warn(LayerWhere(*layer) + ": flipped or rotated objects are drawn unflipped");
     }
 
-    for (auto& [name, b] : sprites) {
+    for (auto& entry : sprites) {
+        const std::string& name = entry.first;
+        Build& b = entry.second;
         // A sprite property: from the first object giving it, else the tile set.
         auto prop = [&](const std::string& key) -> const Properties* {
             for (const Object* o : b.objects)

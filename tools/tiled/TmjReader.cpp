@@ -230,7 +230,7 @@ Map ReadTmj(const std::string& path) {
     Json doc = LoadJson(path);
     Map map;
     map.path = path;
-    std::string where = path;
+    const std::string& where = path;
     map.orientation = Str(doc, "orientation", "orthogonal");
     auto infinite = doc.find("infinite");
     map.infinite = infinite != doc.end() && infinite->is_boolean() && infinite->get<bool>();
