@@ -162,8 +162,8 @@ TEST_F(TiledImportTest, MalformedMapsFailWithOneLineAndWriteNothing) {
 }
 
 TEST_F(TiledImportTest, ChecksNameWhatThePlayerBrainWillMiss) {
-    // The example lacks the player's partners; with a known name, wrong tile
-    // size, two players, too many teleporters and an open bottom row, each
+    // The example lacks the player's partners; with a known name,
+    // two players, too many teleporters and an open bottom row, each
     // problem is its own line.
     std::string map = Replace(WriteExampleMap(), "name=\"Main\"", "name=\"UCB Main\"");
     map = Replace(map, "1,1,1,1,1,1,1,1\n", "1,1,1,1,1,1,2,2\n");
