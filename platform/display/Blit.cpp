@@ -167,7 +167,12 @@ void KeyedRows(const Block& b, const Kernel& k, T low, T span) {
 #if defined(VRASK_WIDE_BLITS)
 // Where the processor has AVX2 (checked once), rows of 32 bytes or more go
 // 32 bytes at a time with one blend instruction.
-bool gWide = __builtin_cpu_supports("avx2");
+bool HasAvx2() {
+    __builtin_cpu_init(); // this may run before the library's other constructors
+    return __builtin_cpu_supports("avx2");
+}
+
+bool gWide = HasAvx2();
 
 struct OneKey16Wide {
     __m256i key;
@@ -282,7 +287,7 @@ template <typename T> void Keyed(const Block& b, T low, T span) {
 
 bool UseWideBlits(bool on) {
 #if defined(VRASK_WIDE_BLITS)
-    gWide = on && __builtin_cpu_supports("avx2");
+    gWide = on && HasAvx2();
     return gWide;
 #else
     (void)on;
