@@ -189,7 +189,8 @@ class SdlBackend final : public BackendImpl {
 
     void CloseWindow() override {
         if (window_) {
-            SdlPresenterWindowClosing();
+            if (!presenterStopped_)
+                SdlPresenterWindowClosing();
             SDL_SysWMinfo info;
             SDL_VERSION(&info.version);
             bool x11 = SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11;
@@ -210,6 +211,9 @@ class SdlBackend final : public BackendImpl {
             gXWindow = XWindowOf(window_);
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT || XWindowDestroyed(event))
+                closeRequested = true;
+            StopDrawingIfGone();
             std::vector<SdlEventHook> hooks;
             {
                 std::lock_guard<std::mutex> guard(gHookLock);
@@ -217,9 +221,9 @@ class SdlBackend final : public BackendImpl {
             }
             for (SdlEventHook hook : hooks)
                 hook(event);
-            if (event.type == SDL_QUIT || XWindowDestroyed(event))
-                closeRequested = true;
         }
+        if (StopDrawingIfGone())
+            closeRequested = true;
         return closeRequested;
     }
 
@@ -248,6 +252,16 @@ class SdlBackend final : public BackendImpl {
     }
 
   private:
+    // Nothing is drawn into a window that is gone: the GL driver's threads
+    // would write into buffers the server no longer has. True once it is.
+    bool StopDrawingIfGone() {
+        if (gXWindowGone && !presenterStopped_) {
+            SdlPresenterWindowClosing();
+            presenterStopped_ = true;
+        }
+        return presenterStopped_;
+    }
+
     // A new window comes up in front, as the game expects of its own: its
     // devices are acquired for the foreground right after. Without a window
     // manager (a bare X server) nobody else would give it the focus.
@@ -264,6 +278,7 @@ class SdlBackend final : public BackendImpl {
     }
 
     SDL_Window* window_ = nullptr;
+    bool presenterStopped_ = false;
 };
 
 } // namespace

@@ -25,7 +25,7 @@ done
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' >files
 for f in usr/bin/vrask usr/lib/games/vrask/Vrask usr/lib/games/vrask/libvraskplatform.so \
     usr/lib/games/vrask/TolwickDunmarrow.gam usr/lib/games/vrask/data/DemoMainMenu.so \
-    usr/lib/games/vrask/data/title.lvl usr/share/applications/example.korvid.Vrask.desktop \
+    usr/lib/games/vrask/data/qexags.012 usr/share/applications/example.korvid.Vrask.desktop \
     usr/share/metainfo/example.korvid.Vrask.metainfo.xml usr/share/man/man6/vrask.6.gz \
     usr/share/icons/hicolor/64x64/apps/example.korvid.Vrask.png \
     usr/share/icons/hicolor/128x128/apps/example.korvid.Vrask.png \
