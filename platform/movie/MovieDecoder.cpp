@@ -19,6 +19,8 @@ extern "C" {
 namespace platform::movie {
 namespace {
 
+constexpr size_t kMostOneBlock = size_t(256) << 20;
+
 // The decoders' complaints go to the debug log, not to the terminal.
 void LogToDebug(void*, int level, const char* format, va_list args) {
     if (level > AV_LOG_WARNING)
@@ -133,7 +135,12 @@ MovieDecoder::~MovieDecoder() = default;
 
 Result MovieDecoder::Open(const char* nativePath, bool wantAudio) {
     static std::once_flag logging;
-    std::call_once(logging, [] { av_log_set_callback(LogToDebug); });
+    std::call_once(logging, [] {
+        av_log_set_callback(LogToDebug);
+        // A damaged header can ask the decoders for gigabytes; no movie
+        // frame or packet of ours needs a block anywhere near this.
+        av_max_alloc(kMostOneBlock);
+    });
     struct stat info {};
     if (stat(nativePath, &info) != 0)
         return kNotFound;
