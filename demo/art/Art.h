@@ -30,7 +30,7 @@ struct TileSheet {
 
 // Terrain tiles of the main and foreground layers, by tile number.
 enum Terrain {
-    kGrass = 0,     // floor and wall
+    kGrass = 0,     // floor on top of the ground
     kDirt = 1,      // floor and wall
     kStone = 2,     // floor and wall
     kStoneRoof = 3, // stops a jump at the head

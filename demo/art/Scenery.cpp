@@ -1,6 +1,7 @@
 // The terrain tiles, their masks, the parallax backgrounds and the pages'
 // pictures. Collision travels with the tiles as "class" and "hazard"
-// properties: 4 is floor and wall, 1 floor a jump passes through, 0 a roof
+// properties: 1 is floor (grass on top, planks a jump passes through), 4
+// floor and wall beneath, 0 a roof
 // that stops a jump, 5 ladder, 10 bounce pad; hazards 1 (spikes) and 3 (lava).
 #include "demo/art/Art.h"
 
@@ -138,7 +139,10 @@ TileSheet TerrainTiles() {
     s.picture = Canvas(8 * 16, 2 * 16);
     for (int t = 0; t < kTerrainCount; ++t)
         DrawTerrainTile(s.picture, t, (t % 8) * 16, (t / 8) * 16);
-    for (int t : {kGrass, kDirt, kStone, kDirtStones})
+    // Surfaces are floor only, so that walking along them is not walking
+    // into a wall; what lies beneath blocks both ways.
+    s.tileInts[kGrass]["class"] = 1;
+    for (int t : {kDirt, kStone, kDirtStones})
         s.tileInts[t]["class"] = 4;
     s.tileInts[kStoneRoof]["class"] = 0;
     s.tileInts[kPlank]["class"] = 1;
