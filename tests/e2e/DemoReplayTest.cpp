@@ -38,9 +38,12 @@ uint32_t TopScore() {
     return t.size() < 4 ? 0 : t[0] | t[1] << 8 | t[2] << 16 | uint32_t(t[3]) << 24;
 }
 
-// Plays `script` over the demo game, its page list replaced by `pages` when
-// given, and returns what the run left in the form of an .expect file.
-std::string Play(const std::string& script, const std::vector<std::string>& pages) {
+// Plays <name>.txt over the demo game in a folder <name>, its page list
+// replaced by `pages` when given, and returns what the run left in the form
+// of an .expect file.
+std::string Play(const std::string& name, const std::vector<std::string>& pages) {
+    fs::create_directory(name);
+    fs::current_path(name);
     fs::copy(fs::path(VRASK_GAME_DIR), ".", fs::copy_options::recursive);
     // What someone's play of the build's game left there.
     for (const auto& entry : fs::directory_iterator("."))
@@ -51,7 +54,7 @@ std::string Play(const std::string& script, const std::vector<std::string>& page
         gamedata::WriteFile("TolwickDunmarrow.gam",
                             gamedata::BuildGameFile({.gameName = "replay", .pages = pages}));
     gamedata::WriteFile("data/QEXALL.000", std::vector<uint8_t>(288, 0));
-    fs::copy_file(kReplays / script, "input.txt");
+    fs::copy_file(kReplays / (name + ".txt"), "input.txt");
     RunResult run = RunProgram(fs::absolute("Vrask").string(), fs::current_path().string(),
                                {{"VRASK_BACKEND", "headless"},
                                 {"VRASK_CLOCK", "virtual"},
@@ -63,12 +66,13 @@ std::string Play(const std::string& script, const std::vector<std::string>& page
     std::ostringstream out;
     out << "score " << TopScore() << "\n";
     for (int n = 0;; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof(name), "Tolwick%03d.bmp", n);
-        if (!fs::exists(name))
+        char shot[32];
+        std::snprintf(shot, sizeof(shot), "Tolwick%03d.bmp", n);
+        if (!fs::exists(shot))
             break;
-        out << "screenshot " << name << " " << Hash(ReadBytes(name)) << "\n";
+        out << "screenshot " << shot << " " << Hash(ReadBytes(shot)) << "\n";
     }
+    fs::current_path("..");
     return out.str();
 }
 
@@ -85,10 +89,10 @@ void Check(const std::string& name, const std::string& got) {
 }
 
 TEST(DemoReplayTest, EachLevelPlaysFromStartToEndAsRecorded) {
+    ScratchDir dir;
     for (const char* level : {"meadow", "dusk"}) {
         SCOPED_TRACE(level);
-        ScratchDir dir;
-        std::string got = Play(std::string(level) + ".txt", {"menu", level, "gameover"});
+        std::string got = Play(level, {"menu", level, "gameover"});
         // Completing the level put its score into the empty table.
         EXPECT_NE(got.rfind("score 0\n", 0), 0u) << got;
         Check(level, got);
@@ -97,7 +101,7 @@ TEST(DemoReplayTest, EachLevelPlaysFromStartToEndAsRecorded) {
 
 TEST(DemoReplayTest, TheWholeGamePlaysThroughBothLevelsToTheEndMenu) {
     ScratchDir dir;
-    std::string got = Play("game.txt", {});
+    std::string got = Play("game", {});
     EXPECT_NE(got.rfind("score 0\n", 0), 0u) << got;
     Check("game", got);
 }
