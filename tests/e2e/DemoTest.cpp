@@ -1,7 +1,7 @@
 // The demo game the build assembles, played from a script on the headless
 // backend: the opening movie skipped, the story turned through, the main
 // menu's settings changed and kept in the preferences, its high-score table
-// looked at, and the game started and played to its end menu.
+// looked at, the game started, and left from the menu inside the first level.
 #include "support/Files.h"
 #include "support/RunProgram.h"
 #include "support/ScratchDir.h"
@@ -28,7 +28,7 @@ TEST(DemoTest, TheMenuKeepsItsSettingsAndStartsTheGame) {
     ScratchDir dir;
     CopyGame();
     // Each screen reads the keyboard once a frame; a key is held 3 reads.
-    std::string script = "# opening, story, main menu, interlude, high scores, end menu\n";
+    std::string script = "# opening, story, main menu, the first level, its menu: quit\n";
     for (auto [at, key] : std::vector<std::pair<int, const char*>>{
              {10, "SPACE"},                                     // skip the opening
              {100, "RETURN"}, {110, "RETURN"}, {120, "SPACE"},  // three story pictures
@@ -37,10 +37,9 @@ TEST(DemoTest, TheMenuKeepsItsSettingsAndStartsTheGame) {
              {180, "DOWN"},   {190, "RIGHT"},                   // effects volume 80
              {200, "DOWN"},   {210, "RETURN"}, {220, "ESCAPE"}, // the table and back
              {230, "UP"},     {240, "UP"},     {250, "UP"},
-             {260, "UP"},     {270, "RETURN"}, // start
-             {290, "SPACE"},                   // skip the interlude
-             {400, "SPACE"},                   // close the high scores
-             {420, "RETURN"}}) {               // leave at the end menu
+             {260, "UP"},     {270, "RETURN"},    // start
+             {300, "ESCAPE"},                     // the menu, in the first level
+             {310, "UP"},     {320, "RETURN"}}) { // quit
         script += std::to_string(at) + " down " + key + "\n";
         script += std::to_string(at + 3) + " up " + key + "\n";
     }
@@ -59,11 +58,11 @@ TEST(DemoTest, TheMenuKeepsItsSettingsAndStartsTheGame) {
     EXPECT_EQ(Word(prefs, 0), 0u);  // music off
     EXPECT_EQ(Word(prefs, 8), 40u); // music volume
     EXPECT_EQ(Word(prefs, 12), 80u);
-    // The game ended at the end menu, on the last key of the script; a menu
-    // that went astray would have quit earlier or waited for more.
+    // The game ended in the level's menu, on the last key of the script; a
+    // menu that went astray would have quit earlier or waited for more.
     std::string record = ReadText("record.txt");
-    EXPECT_NE(record.find("420 down RETURN"), std::string::npos) << record;
-    EXPECT_EQ(record.find("423 up RETURN"), std::string::npos) << record;
+    EXPECT_NE(record.find("320 down RETURN"), std::string::npos) << record;
+    EXPECT_EQ(record.find("323 up RETURN"), std::string::npos) << record;
 }
 
 } // namespace
