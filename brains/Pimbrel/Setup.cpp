@@ -2,6 +2,7 @@
 // finds by name, the teleporter table and helper voice of the level, its
 // sounds, the view band, the walk-box table, the player and the status display.
 #include "brains/Pimbrel/Pimbrel.h"
+#include "common/KnownLevels.h"
 #include "platform/Debug.h"
 #include "soundfx/SoundFX.h"
 
@@ -38,106 +39,8 @@ constexpr const char* kExtraFile = "data\\QEXASW.016";
 constexpr const char* kHelperFiles[3] = {"data\\QEXASW.017", "data\\QEXASW.018",
                                          "data\\QEXASW.021"};
 
-struct LevelEntry {
-    const char* layer;
-    const char* voice;
-    int32_t destinations[13][2];
-};
-
-// Teleporter destinations 1 to 13 and the helper's voice, by main layer name.
-constexpr LevelEntry kLevels[] = {
-    {"LA Main",
-     "data\\QEXDSW.000",
-     {{100, 3088},
-      {100, 1480},
-      {2372, 4228},
-      {1332, 1668},
-      {2596, 3572},
-      {2656, 4228},
-      {3080, 4228}}},
-    {"LB Main",
-     "data\\QEXDSW.001",
-     {{4616, 2820},
-      {4616, 2820},
-      {3984, 2824},
-      {2308, 2500},
-      {304, 376},
-      {1912, 472},
-      {468, 2372}}},
-    {"SSA Main",
-     "data\\QEXESW.000",
-     {{972, 3300}, {3104, 2192}, {60, 468}, {724, 3056}, {4600, 2288}, {972, 3300}}},
-    {"SSB Main",
-     "data\\QEXESW.001",
-     {{960, 1456},
-      {276, 940},
-      {3184, 2116},
-      {1072, 556},
-      {4056, 548},
-      {140, 4780},
-      {2388, 4528},
-      {1272, 2284},
-      {4820, 1936},
-      {4264, 960}}},
-    {"UCA Main",
-     "data\\QEXFSW.000",
-     {{2252, 784}, {1040, 388}, {5268, 384}, {8752, 396}, {10992, 540}}},
-    {"UCB Main", "data\\QEXFSW.001", {{2388, 788}, {484, 964}, {5640, 752}}},
-    {"GA Main",
-     "data\\QEXGSW.000",
-     {{9696, 8080},
-      {10496, 5664},
-      {3884, 3360},
-      {9332, 2880},
-      {4356, 5568},
-      {3072, 4032},
-      {2240, 1360}}},
-    {"GB Main",
-     "data\\QEXGSW.001",
-     {{9248, 5088},
-      {10208, 4452},
-      {5792, 2796},
-      {8608, 4960},
-      {9436, 592},
-      {6464, 4560},
-      {1556, 5392},
-      {5440, 5580},
-      {3964, 2992}}},
-    {"CA Main",
-     "data\\QEXHSW.000",
-     {{864, 780},
-      {2808, 3184},
-      {1344, 1152},
-      {5744, 3644},
-      {1520, 2352},
-      {6416, 3232},
-      {3840, 1552},
-      {480, 3568},
-      {2096, 4576},
-      {6816, 3376},
-      {7680, 5776},
-      {7676, 2796},
-      {5568, 5196}}},
-    {"CB Main",
-     "data\\QEXHSW.001",
-     {{196, 5008},
-      {1248, 7888},
-      {384, 1808},
-      {8448, 7120},
-      {8448, 4816},
-      {288, 688},
-      {4096, 1264},
-      {3648, 592},
-      {7152, 4812},
-      {6336, 3856},
-      {7296, 976}}},
-};
-
-const LevelEntry* LevelOf(const Layer* layer) {
-    for (const LevelEntry& entry : kLevels)
-        if (std::strcmp(entry.layer, layer->name) == 0)
-            return &entry;
-    return nullptr;
+const KnownLevel* LevelOf(const Layer* layer) {
+    return FindKnownLevel(layer->name);
 }
 
 void LowerName(Sprite* sprite) {
@@ -181,7 +84,7 @@ int32_t TakeHelper(Sprite* helper) {
         return Refuse(nullptr, "Unable to find an instance of the helper sprite!");
     b.introCountdown = 140;
     b.flyOutCountdown = 120;
-    const LevelEntry* level = LevelOf(b.main);
+    const KnownLevel* level = LevelOf(b.main);
     if (!level) {
         char text[sizeof(b.error->message)];
         std::snprintf(text, sizeof(text), "Unable to find a helper voice for layer %s!",
@@ -294,7 +197,7 @@ BRAIN_EXPORT int32_t Initialize(PageRecord* page, Layer* main, Sprite* player,
     player->score = 0;
     b.bounceMode = 3;
     b.introRunning = 1;
-    if (const LevelEntry* level = LevelOf(main))
+    if (const KnownLevel* level = LevelOf(main))
         for (int n = 0; n < 13; ++n) {
             b.teleportTable[n + 1][0] = level->destinations[n][0];
             b.teleportTable[n + 1][1] = level->destinations[n][1];

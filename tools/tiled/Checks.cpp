@@ -1,4 +1,5 @@
 // What the brains need from a playable level, checked before the game runs.
+#include "common/KnownLevels.h"
 #include "tools/tiled/Import.h"
 
 #include <algorithm>
@@ -10,97 +11,6 @@ namespace {
 
 using gamedata::LayerDesc;
 using gamedata::SpriteDesc;
-
-struct Destinations {
-    const char* layer;
-    int count;
-    int xy[13][2];
-};
-
-// The teleporter destinations the player brain knows, by main layer name.
-const Destinations kDestinations[] = {
-    {"LA Main",
-     7,
-     {{100, 3088},
-      {100, 1480},
-      {2372, 4228},
-      {1332, 1668},
-      {2596, 3572},
-      {2656, 4228},
-      {3080, 4228}}},
-    {"LB Main",
-     7,
-     {{4616, 2820},
-      {4616, 2820},
-      {3984, 2824},
-      {2308, 2500},
-      {304, 376},
-      {1912, 472},
-      {468, 2372}}},
-    {"SSA Main", 6, {{972, 3300}, {3104, 2192}, {60, 468}, {724, 3056}, {4600, 2288}, {972, 3300}}},
-    {"SSB Main",
-     10,
-     {{960, 1456},
-      {276, 940},
-      {3184, 2116},
-      {1072, 556},
-      {4056, 548},
-      {140, 4780},
-      {2388, 4528},
-      {1272, 2284},
-      {4820, 1936},
-      {4264, 960}}},
-    {"UCA Main", 5, {{2252, 784}, {1040, 388}, {5268, 384}, {8752, 396}, {10992, 540}}},
-    {"UCB Main", 3, {{2388, 788}, {484, 964}, {5640, 752}}},
-    {"GA Main",
-     7,
-     {{9696, 8080},
-      {10496, 5664},
-      {3884, 3360},
-      {9332, 2880},
-      {4356, 5568},
-      {3072, 4032},
-      {2240, 1360}}},
-    {"GB Main",
-     9,
-     {{9248, 5088},
-      {10208, 4452},
-      {5792, 2796},
-      {8608, 4960},
-      {9436, 592},
-      {6464, 4560},
-      {1556, 5392},
-      {5440, 5580},
-      {3964, 2992}}},
-    {"CA Main",
-     13,
-     {{864, 780},
-      {2808, 3184},
-      {1344, 1152},
-      {5744, 3644},
-      {1520, 2352},
-      {6416, 3232},
-      {3840, 1552},
-      {480, 3568},
-      {2096, 4576},
-      {6816, 3376},
-      {7680, 5776},
-      {7676, 2796},
-      {5568, 5196}}},
-    {"CB Main",
-     11,
-     {{196, 5008},
-      {1248, 7888},
-      {384, 1808},
-      {8448, 7120},
-      {8448, 4816},
-      {288, 688},
-      {4096, 1264},
-      {3648, 592},
-      {7152, 4812},
-      {6336, 3856},
-      {7296, 976}}},
-};
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -149,10 +59,7 @@ void CheckPlayable(const gamedata::LevelFileDesc& level, const std::string& wher
              std::to_string(main.tileHeight) + "; the player brain needs 16 x 16");
     if (main.hasMask != 1)
         warn(at + ": the main layer has no collision data");
-    const Destinations* table = nullptr;
-    for (const Destinations& d : kDestinations)
-        if (main.name == d.layer)
-            table = &d;
+    const KnownLevel* table = FindKnownLevel(main.name.c_str());
     if (!table)
         warn(at + ": the player brain knows no teleporter destinations or helper voice for this "
                   "name (use \"LA Main\" ... \"CB Main\")");
@@ -198,7 +105,7 @@ void CheckPlayable(const gamedata::LevelFileDesc& level, const std::string& wher
 
     // Teleporters are numbered from 1 across the main layer's "teleport" sprites.
     int number = 0;
-    int known = table ? table->count : 0;
+    int known = table ? table->destinationCount : 0;
     for (const SpriteDesc& s : main.sprites) {
         if (Lower(s.name) != "teleport")
             continue;
@@ -210,7 +117,7 @@ void CheckPlayable(const gamedata::LevelFileDesc& level, const std::string& wher
     uint64_t width = uint64_t(main.tileWidth) * main.columns;
     uint64_t height = uint64_t(main.tileHeight) * main.rows;
     for (int i = 0; i < std::min(number, known); ++i) {
-        auto [x, y] = std::pair(table->xy[i][0], table->xy[i][1]);
+        auto [x, y] = std::pair(table->destinations[i][0], table->destinations[i][1]);
         if (uint64_t(x) >= width || uint64_t(y) >= height)
             warn(at + ": teleporter " + std::to_string(i + 1) + " leads to (" + std::to_string(x) +
                  ", " + std::to_string(y) + "), outside the map (" + std::to_string(width) + " x " +
