@@ -398,9 +398,10 @@ TEST_F(Stream, PlayFailuresOfTheBufferAndThreadSteps) {
 TEST_F(Stream, AReadFailureDuringPlayIsReportedAtTheNextCommand) {
     ASSERT_EQ(SoundFXWavPlay(Wav("m.wav", Pcm(2, 44100, 16, Ramp(44100 * 2, 2))).c_str()), 1);
     ASSERT_TRUE(SetFaults("mmioRead=fail"));
-    // A refill or two; the failing read fills the record as it happens.
-    for (int waited = 0; record_.code == 0 && waited < 3000; waited += 10)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Several refills (a chunk plays in 93 ms). The record is not watched
+    // meanwhile: the service thread writes it, and only the next command's
+    // answer makes that safe to read.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
     SetFaults(nullptr);
     EXPECT_EQ(SoundFXWavPause(), 0);
     EXPECT_EQ(Message(), "Problem reading wav data!");
