@@ -7,6 +7,20 @@
 #include <cstring>
 #include <vector>
 
+// A zero-padded text field of n bytes, read through either reader, into a
+// buffer of cap bytes, always terminated.
+template <class Reader> void ReadTextField(Reader& in, char* dst, size_t cap, size_t n) {
+    char field[256];
+    size_t take = n < sizeof(field) ? n : sizeof(field);
+    in.Bytes(field, take);
+    if (n > take)
+        in.Skip(n - take);
+    size_t i = 0;
+    for (; i + 1 < cap && i < take && field[i]; ++i)
+        dst[i] = field[i];
+    dst[i] = '\0';
+}
+
 // Reads fields from a byte span. Reading past the end sets `overrun` and gives
 // zeros, so a short file reads as its zero-filled tail.
 class ByteReader {
@@ -38,17 +52,7 @@ class ByteReader {
 
     // A zero-padded text field of n bytes into a buffer of cap bytes, always
     // terminated.
-    void Text(char* dst, size_t cap, size_t n) {
-        char field[256];
-        size_t take = n < sizeof(field) ? n : sizeof(field);
-        Bytes(field, take);
-        if (n > take)
-            Skip(n - take);
-        size_t i = 0;
-        for (; i + 1 < cap && i < take && field[i]; ++i)
-            dst[i] = field[i];
-        dst[i] = '\0';
-    }
+    void Text(char* dst, size_t cap, size_t n) { ReadTextField(*this, dst, cap, n); }
 
     void Skip(size_t n) {
         if (n > Remaining())
@@ -139,17 +143,7 @@ class ByteStream {
 
     // A zero-padded text field of n bytes into a buffer of cap bytes, always
     // terminated.
-    void Text(char* dst, size_t cap, size_t n) {
-        char field[256];
-        size_t take = n < sizeof(field) ? n : sizeof(field);
-        Bytes(field, take);
-        if (n > take)
-            Skip(n - take);
-        size_t i = 0;
-        for (; i + 1 < cap && i < take && field[i]; ++i)
-            dst[i] = field[i];
-        dst[i] = '\0';
-    }
+    void Text(char* dst, size_t cap, size_t n) { ReadTextField(*this, dst, cap, n); }
 
     void Skip(uint64_t n) {
         while (n > 0) {
