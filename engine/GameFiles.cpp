@@ -1,4 +1,5 @@
 // The game file (the list of pages) and the level files (every page).
+#include "common/AllocAligned.h"
 #include "common/ByteIO.h"
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
@@ -65,6 +66,12 @@ void* Scratch(void** block, uint64_t size) {
     if (size > UINT32_MAX)
         return nullptr;
     return AllocAligned(block, static_cast<uint32_t>(size));
+}
+
+void* Unfilled(void** block, uint64_t size) {
+    if (size > UINT32_MAX)
+        return nullptr;
+    return AllocAlignedFor(&gErrorInfo, block, size, false);
 }
 
 bool ReadInstance(LevelReader& r, Sprite* sprite) {
@@ -336,13 +343,15 @@ bool ReadLayer(LevelReader& r) {
     // The counts, the map and the mask data must fit what is left.
     if (!r.Fits(cells, hasMask ? 6 : 2, 4))
         return r.Truncated();
-    layer->tileMap.ptr = static_cast<uint16_t*>(Scratch(&layer->tileMap.block, cells * 2));
+    // Both arrays are read whole from the file (zeros for what it lacks), so
+    // they are not filled first.
+    layer->tileMap.ptr = static_cast<uint16_t*>(Unfilled(&layer->tileMap.block, cells * 2));
     if (!layer->tileMap.ptr) {
         LevelError("Unable to allocate memory for layer data!");
         return false;
     }
     if (hasMask) {
-        layer->maskData.ptr = static_cast<uint32_t*>(Scratch(&layer->maskData.block, cells * 4));
+        layer->maskData.ptr = static_cast<uint32_t*>(Unfilled(&layer->maskData.block, cells * 4));
         if (!layer->maskData.ptr) {
             LevelError("Unable to allocate memory for mask layer data!");
             return false;

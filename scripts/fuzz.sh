@@ -16,7 +16,7 @@ seconds="${2:-60}"
 root="$(pwd)"
 out="$root/build-fuzz"
 all="level_file_fuzz game_file_fuzz prefs_fuzz sheet_fuzz mask_fuzz bmp_fuzz
-  sound_effect_fuzz stream_fuzz high_scores_fuzz input_script_fuzz movie_fuzz"
+  sound_effect_fuzz stream_fuzz high_scores_fuzz input_script_fuzz movie_fuzz tiled_import_fuzz"
 [ "$target" = all ] && targets="$all" || targets="$target"
 
 # Only the targets are built: the rest of the tree need not build with clang.

@@ -7,12 +7,15 @@
 //   spriteParam5: Think number that fails (0 = none).
 //   spriteParam6: Think number at which the first instance dies (0 = never).
 //   spriteParam7: Thinks that write the spriteParam2 requests (0 = all).
+//   spriteParam9: microseconds every Think keeps the processor busy, standing
+//                 in for a level's own work when the frame pacing is measured.
 // Initialize makes every instance alive; each Think records the buttons.
 // PLAYER_BRAIN builds the player's seven-argument Initialize; NO_INITIALIZE,
 // NO_THINK or NO_LABOTAMIZE leave that export out.
 #include "brains/BrainLog.h"
 #include "common/Level.h"
 
+#include <chrono>
 #include <string>
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
@@ -84,6 +87,12 @@ EXPORT int32_t Think() {
         gControl->requests |= kRequestEndLevel;
     if (SpriteInstance* i = gSprite->instances.ptr)
         i->x += gSprite->spriteParam4;
+    if (gSprite->spriteParam9) {
+        auto until =
+            std::chrono::steady_clock::now() + std::chrono::microseconds(gSprite->spriteParam9);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+    }
     return 1;
 }
 #endif

@@ -6,7 +6,8 @@
 // headless checks.
 //   level_show <frames> <seconds to keep the last frame>
 // With VRASK_TEST_LEVEL_CD=1 the level plays CD music instead: a one-second
-// tone as data/cdaudio/track02.wav.
+// tone as data/cdaudio/track02.wav. VRASK_TEST_LEVEL_WORK_US=<n> makes the bees'
+// brain busy for n microseconds a frame (scripts/pacing.sh).
 #include "cdaudio/CDAudio.h"
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
@@ -98,6 +99,8 @@ bool WriteGameFolder(uint16_t frames) {
     gamedata::SpriteDesc bees = leveltest::SpriteOf("Bee", "TestBrain.dll", 100, 100);
     for (uint32_t i = 1; i < 20; ++i)
         bees.instances.push_back({.frame = i % 3, .locations = {{100 + i * 70, 60 + i * 17}}});
+    if (const char* work = std::getenv("VRASK_TEST_LEVEL_WORK_US"))
+        bees.spriteParam9 = uint32_t(std::strtoul(work, nullptr, 10));
     main.sprites.push_back(bees);
 
     gamedata::GameFileDesc game;
