@@ -16,23 +16,33 @@ namespace {
 
 constexpr uint32_t kRate = 44100, kChunk = 1024;
 
+// Made for each run and released after it: the device's output thread must
+// not outlive the program's statics.
 struct Voices {
-    bool ready = false;
     const char* error = nullptr;
     platform::SoundDevice* device = nullptr;
     platform::SoundBuffer* primary = nullptr;
     std::vector<platform::SoundBuffer*> buffers;
+
+    Voices();
+    ~Voices() {
+        for (platform::SoundBuffer* b : buffers)
+            if (b)
+                b->Release();
+        if (primary)
+            primary->Release();
+        if (device)
+            device->Release();
+    }
 };
 
-Voices gVoices;
-
-platform::SoundBuffer* Voice(uint16_t channels, uint32_t rate, uint32_t seconds,
-                             std::mt19937& random) {
+platform::SoundBuffer* Voice(platform::SoundDevice* device, uint16_t channels, uint32_t rate,
+                             uint32_t seconds, std::mt19937& random) {
     platform::WaveFormat f{1, channels, rate, rate * 2u * channels, uint16_t(2 * channels), 16, 0};
     uint32_t bytes = rate * 2u * channels * seconds;
     platform::BufferDesc desc{platform::DSBCAPS_CTRLVOLUME | platform::DSBCAPS_CTRLPAN, bytes, &f};
     platform::SoundBuffer* b = nullptr;
-    if (gVoices.device->CreateSoundBuffer(&desc, &b) != platform::kOk)
+    if (device->CreateSoundBuffer(&desc, &b) != platform::kOk)
         return nullptr;
     void *p1, *p2;
     uint32_t n1, n2;
@@ -48,39 +58,36 @@ platform::SoundBuffer* Voice(uint16_t channels, uint32_t rate, uint32_t seconds,
     return b;
 }
 
-void SetUp() {
-    if (gVoices.ready)
-        return;
-    gVoices.ready = true;
+Voices::Voices() {
     // The output thread discards what it takes; the measured mix is ours.
     setenv("VRASK_AUDIO", "null", 1);
-    if (platform::CreateSoundDevice(&gVoices.device) != platform::kOk) {
-        gVoices.error = "no sound device";
+    if (platform::CreateSoundDevice(&device) != platform::kOk) {
+        error = "no sound device";
         return;
     }
-    gVoices.device->SetCooperativeLevel(nullptr, platform::DSSCL_PRIORITY);
+    device->SetCooperativeLevel(nullptr, platform::DSSCL_PRIORITY);
     platform::BufferDesc desc{platform::DSBCAPS_PRIMARYBUFFER, 0, nullptr};
-    gVoices.device->CreateSoundBuffer(&desc, &gVoices.primary);
+    device->CreateSoundBuffer(&desc, &primary);
     platform::WaveFormat f{1, 2, kRate, kRate * 4, 4, 16, 0};
-    if (!gVoices.primary || gVoices.primary->SetFormat(&f) != platform::kOk) {
-        gVoices.error = "no primary buffer";
+    if (!primary || primary->SetFormat(&f) != platform::kOk) {
+        error = "no primary buffer";
         return;
     }
-    gVoices.primary->Play(platform::DSBPLAY_LOOPING);
+    primary->Play(platform::DSBPLAY_LOOPING);
     std::mt19937 random(32);
     for (int i = 0; i < 32; ++i)
-        gVoices.buffers.push_back(i % 2 ? Voice(1, kRate / 2, 1, random)
-                                        : Voice(2, kRate, 1, random));
-    gVoices.buffers.push_back(Voice(2, kRate, 2, random)); // the music stream
-    for (platform::SoundBuffer* b : gVoices.buffers)
+        buffers.push_back(i % 2 ? Voice(device, 1, kRate / 2, 1, random)
+                                : Voice(device, 2, kRate, 1, random));
+    buffers.push_back(Voice(device, 2, kRate, 2, random)); // the music stream
+    for (platform::SoundBuffer* b : buffers)
         if (!b)
-            gVoices.error = "a voice could not be made";
+            error = "a voice could not be made";
 }
 
 void BM_Mixer32_Project(benchmark::State& state) {
-    SetUp();
-    if (gVoices.error) {
-        state.SkipWithError(gVoices.error);
+    Voices voices;
+    if (voices.error) {
+        state.SkipWithError(voices.error);
         return;
     }
     std::vector<uint8_t> out(kChunk * 4);

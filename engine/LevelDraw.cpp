@@ -57,9 +57,22 @@ uint16_t Cell(const Layer* layer, int64_t row, int64_t column) {
     return layer->tileMap.ptr[row * layer->columns + column];
 }
 
+// n / d by one multiplication, m = ceil(2^32 / d): exact for every d while n
+// is a cell's tile number (below 2^13). A division per tile was a fifth of
+// the layer's own time.
+struct Divider {
+    uint32_t d = 0;
+    uint64_t m = 0;
+    void Set(uint32_t divisor) {
+        d = divisor;
+        m = ((uint64_t(1) << 32) + divisor - 1) / divisor;
+    }
+    uint32_t Quotient(uint32_t n) const { return uint32_t((n * m) >> 32); }
+};
+
 // The top three bits read as a signed slot (-4 to 3); only slots above 0 and
 // a tile number of 0 or more are drawn.
-bool CellSource(const Layer* layer, uint16_t cell, TileSet** set, int64_t* sourceX,
+bool CellSource(const Layer* layer, uint16_t cell, TileSet** set, Divider* across, int64_t* sourceX,
                 int64_t* sourceY) {
     int slot = cell >> 13;
     if (slot >= 4)
@@ -71,8 +84,11 @@ bool CellSource(const Layer* layer, uint16_t cell, TileSet** set, int64_t* sourc
     if (!tileSet || !tileSet->surface || tileSet->tilesAcross == 0)
         return false;
     *set = tileSet;
-    *sourceX = int64_t(tile % tileSet->tilesAcross) * layer->tileWidth;
-    *sourceY = int64_t(tile / tileSet->tilesAcross) * layer->tileHeight;
+    if (across->d != tileSet->tilesAcross)
+        across->Set(tileSet->tilesAcross);
+    uint32_t row = across->Quotient(uint32_t(tile));
+    *sourceX = int64_t(uint32_t(tile) - row * across->d) * layer->tileWidth;
+    *sourceY = int64_t(row) * layer->tileHeight;
     return true;
 }
 
@@ -95,6 +111,7 @@ void DrawTiles(Layer* layer, int64_t screenWidth, int64_t screenHeight, uint32_t
     // what the file declares.
     TileSet* sized = nullptr;
     int64_t setWidth = 0, setHeight = 0;
+    Divider columnDivider{};
     int64_t destY = 0;
     for (int64_t r = 0; r < rowCount; ++r) {
         int64_t height = CellSize(down, th, r);
@@ -106,7 +123,7 @@ void DrawTiles(Layer* layer, int64_t screenWidth, int64_t screenHeight, uint32_t
             TileSet* set = nullptr;
             int64_t sx = 0, sy = 0;
             uint16_t cell = Cell(layer, layer->scrollRow + r, layer->scrollColumn + c);
-            if (CellSource(layer, cell, &set, &sx, &sy)) {
+            if (CellSource(layer, cell, &set, &columnDivider, &sx, &sy)) {
                 platform::Rect source{int32_t(sx + clipLeft), int32_t(sy + clipTop),
                                       int32_t(sx + clipLeft + width),
                                       int32_t(sy + clipTop + height)};

@@ -21,8 +21,6 @@ struct FaultTable {
     std::mutex lock;
     std::map<std::string, std::vector<Fault>> faults;
     std::map<std::string, uint64_t> calls;
-    // Read without the lock: the hot paths (every blit) only ask this.
-    std::atomic<bool> empty{true};
 };
 
 bool Parse(const char* spec, std::map<std::string, std::vector<Fault>>* out) {
@@ -67,7 +65,8 @@ FaultTable& Table() {
                 t->faults.clear();
             }
         }
-        t->empty = t->faults.empty();
+        faults::gState.store(t->faults.empty() ? faults::kNone : faults::kSome,
+                             std::memory_order_release);
         return t;
     }();
     return *table;
@@ -75,12 +74,12 @@ FaultTable& Table() {
 
 } // namespace
 
-bool FaultHit(const char* operation, Result* result) {
+std::atomic<int> faults::gState{faults::kUnread};
+
+bool faults::Hit(const char* operation, Result* result) {
     FaultTable& table = Table();
-    if (table.empty.load(std::memory_order_acquire))
-        return false;
     std::lock_guard<std::mutex> guard(table.lock);
-    if (table.empty)
+    if (table.faults.empty())
         return false;
     uint64_t call = ++table.calls[operation];
     auto it = table.faults.find(operation);
@@ -103,7 +102,8 @@ bool SetFaults(const char* spec) {
     std::lock_guard<std::mutex> guard(table.lock);
     table.faults = ok ? std::move(parsed) : decltype(parsed){};
     table.calls.clear();
-    table.empty = table.faults.empty();
+    faults::gState.store(table.faults.empty() ? faults::kNone : faults::kSome,
+                         std::memory_order_release);
     return ok;
 }
 
