@@ -112,16 +112,18 @@ struct KeyRange32 {
     }
 };
 
-template <typename Kernel> inline void Blend16(uint8_t* d, const uint8_t* s, const Kernel& k) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-    __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), k.Blend(v, o));
+template <typename Kernel> inline __m128i Blended16(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    return k.Blend(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)),
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(d)));
 }
 
-template <typename Kernel> inline void Blend8(uint8_t* d, const uint8_t* s, const Kernel& k) {
-    __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
-    __m128i o = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(d), k.Blend(v, o));
+template <typename Kernel> inline void Blend16(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), Blended16(d, s, k));
+}
+
+template <typename Kernel> inline __m128i Blended8(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    return k.Blend(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s)),
+                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)));
 }
 
 // Rows of a width known when compiling (tiles, sprite frames): unrolled.
@@ -147,16 +149,19 @@ void KeyedRows(const Block& b, const Kernel& k, T low, T span) {
     for (int y = 0; y < b.height; ++y) {
         uint8_t* d = b.dst + y * b.dstStep;
         const uint8_t* s = b.src + y * b.srcStep;
+        // A row's overlapping last vector is read before the row is stored:
+        // read after, it would wait for the store it overlaps to land.
         if (n >= 16) {
+            __m128i last = Blended16(d + n - 16, s + n - 16, k);
             int i = 0;
             for (; i + 16 <= n; i += 16)
                 Blend16(d + i, s + i, k);
             if (i < n)
-                Blend16(d + n - 16, s + n - 16, k);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 16), last);
         } else if (n >= 8) {
-            Blend8(d, s, k);
-            if (n > 8)
-                Blend8(d + n - 8, s + n - 8, k);
+            __m128i first = Blended8(d, s, k), last = Blended8(d + n - 8, s + n - 8, k);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d), first);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + n - 8), last);
         } else {
             KeyedPixels<T>(d, s, b.width, low, span);
         }
@@ -200,10 +205,15 @@ struct KeyRange32Wide {
 };
 
 template <typename Kernel>
-VRASK_AVX2 inline void Blend32(uint8_t* d, const uint8_t* s, const Kernel& k) {
+VRASK_AVX2 inline __m256i Blended32(uint8_t* d, const uint8_t* s, const Kernel& k) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
     __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_blendv_epi8(v, o, k.Hide(v)));
+    return _mm256_blendv_epi8(v, o, k.Hide(v));
+}
+
+template <typename Kernel>
+VRASK_AVX2 inline void Blend32(uint8_t* d, const uint8_t* s, const Kernel& k) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), Blended32(d, s, k));
 }
 
 template <int N, typename Kernel> VRASK_AVX2 void FixedRowsWide(const Block& b, const Kernel& k) {
@@ -228,11 +238,12 @@ template <typename Kernel> VRASK_AVX2 void KeyedRowsWide(const Block& b, const K
     for (int y = 0; y < b.height; ++y) {
         uint8_t* d = b.dst + y * b.dstStep;
         const uint8_t* s = b.src + y * b.srcStep;
+        __m256i last = Blended32(d + n - 32, s + n - 32, k); // before the row's stores
         int i = 0;
         for (; i + 32 <= n; i += 32)
             Blend32(d + i, s + i, k);
         if (i < n)
-            Blend32(d + n - 32, s + n - 32, k);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 32), last);
     }
 }
 

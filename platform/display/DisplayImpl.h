@@ -8,10 +8,25 @@
 #include "platform/display/Pixels.h"
 #include "platform/display/Presenter.h"
 
+#include <cstddef>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace platform::display {
+
+// Pixel rows start on a cache line: the blitters' 16- and 32-byte moves of
+// whole tile and frame rows then never straddle one in the source.
+template <typename T> struct LineAligned {
+    using value_type = T;
+    static constexpr std::align_val_t kAlign{64};
+    LineAligned() = default;
+    template <typename U> LineAligned(const LineAligned<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlign)); }
+    void deallocate(T* p, size_t) { ::operator delete(p, kAlign); }
+    template <typename U> bool operator==(const LineAligned<U>&) const { return true; }
+};
+using PixelBuffer = std::vector<uint8_t, LineAligned<uint8_t>>;
 
 class SoftSurface;
 
@@ -74,7 +89,7 @@ class SoftSurface final : public Surface {
     int bits_;
     uint32_t pitch_;
     uint32_t caps_;
-    std::vector<uint8_t> pixels_;
+    PixelBuffer pixels_;
     bool lost_ = false;
     bool hasKey_ = false;
     ColorKey key_{};

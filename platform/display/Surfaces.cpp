@@ -352,7 +352,7 @@ Result SoftSurface::Blt(const Rect* destRect, Surface* source, const Rect* srcRe
         return kOk;
     }
     View sv = src->PixelView();
-    std::vector<uint8_t> scratch;
+    PixelBuffer scratch;
     if (src == this) {
         scratch = pixels_;
         sv.top = scratch.data();
