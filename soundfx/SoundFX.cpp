@@ -29,6 +29,31 @@ void Fail2(const char* unit, const char* location, const char* prefix, const cha
     FillError2(gErrorRecord, kErrorFatal, unit, location, prefix, name);
 }
 
+int WavChunks::Fail(const char* message) {
+    mmioClose(file, 0);
+    sonork::Fail(unit, location, message);
+    return 0;
+}
+
+int WavChunks::FindFormat() {
+    riff.fccType = MakeFourCC('W', 'A', 'V', 'E');
+    if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) != 0)
+        return Fail("Unable to find WAVE chunk in WAV file!");
+    format.ckid = MakeFourCC('f', 'm', 't', ' ');
+    if (mmioDescend(file, &format, &riff, MMIO_FINDCHUNK) != 0)
+        return Fail("Unable to find fmt chunk in WAV file!");
+    return 1;
+}
+
+int WavChunks::FindData() {
+    if (mmioAscend(file, &format, 0) != 0)
+        return Fail("Unable to ascend chunk in WAV file!");
+    data.ckid = MakeFourCC('d', 'a', 't', 'a');
+    if (mmioDescend(file, &data, &riff, MMIO_FINDCHUNK) != 0)
+        return Fail("Unable to descend chunk in WAV file!");
+    return 1;
+}
+
 } // namespace sonork
 
 using namespace sonork;
@@ -132,57 +157,44 @@ int ReadWav(const char* fileName, const char* location, WavData* out) {
         }
         return 0;
     }
-    auto fail = [&](const char* message) {
-        mmioClose(file, 0);
-        Fail(kUnit, location, message);
+    WavChunks wav{file, kUnit, location};
+    if (!wav.FindFormat())
         return 0;
-    };
-    ChunkInfo riff{};
-    riff.fccType = MakeFourCC('W', 'A', 'V', 'E');
-    if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) != 0)
-        return fail("Unable to find WAVE chunk in WAV file!");
-    ChunkInfo chunk{};
-    chunk.ckid = MakeFourCC('f', 'm', 't', ' ');
-    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != 0)
-        return fail("Unable to find fmt chunk in WAV file!");
     // Eighteen bytes are read whatever the chunk's size; the last two (the
     // extra size) are never used, but the fields before them must be there.
     uint8_t record[18] = {};
     int32_t got = mmioRead(file, record, sizeof(record));
-    if (got < 16 || chunk.cksize < 16)
-        return fail("Unable to read wav format information!");
+    if (got < 16 || wav.format.cksize < 16)
+        return wav.Fail("Unable to read wav format information!");
     auto u16 = [&](int at) { return uint16_t(record[at] | record[at + 1] << 8); };
     uint16_t tag = u16(0);
     uint16_t channels = u16(2);
     uint32_t rate = u16(4) | uint32_t(u16(6)) << 16;
     uint16_t bits = u16(14);
     if (tag != WAVE_FORMAT_PCM)
-        return fail("Wav file data is not PCM!");
+        return wav.Fail("Wav file data is not PCM!");
     if (!Accepted(channels, gMixChannels))
-        return fail("Wav file data has wrong number of channels!");
+        return wav.Fail("Wav file data has wrong number of channels!");
     if (!Accepted(rate, gMixRate))
-        return fail("Wav file data is not correct sample rate!");
+        return wav.Fail("Wav file data is not correct sample rate!");
     if (bits != gMixBits)
-        return fail("Wav file data is not correct bit width!");
-    if (mmioAscend(file, &chunk, 0) != 0)
-        return fail("Unable to ascend chunk in WAV file!");
-    chunk = {};
-    chunk.ckid = MakeFourCC('d', 'a', 't', 'a');
-    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != 0)
-        return fail("Unable to descend chunk in WAV file!");
-    auto* samples = static_cast<uint8_t*>(std::malloc(chunk.cksize ? chunk.cksize : 1));
+        return wav.Fail("Wav file data is not correct bit width!");
+    if (!wav.FindData())
+        return 0;
+    uint32_t bytes = wav.data.cksize;
+    auto* samples = static_cast<uint8_t*>(std::malloc(bytes ? bytes : 1));
     if (!samples)
-        return fail("Unable to allocate memory for WAV data!");
-    if (mmioRead(file, samples, int32_t(chunk.cksize)) != int32_t(chunk.cksize)) {
+        return wav.Fail("Unable to allocate memory for WAV data!");
+    if (mmioRead(file, samples, int32_t(bytes)) != int32_t(bytes)) {
         std::free(samples);
-        return fail("Unable to read wav file data!");
+        return wav.Fail("Unable to read wav file data!");
     }
     if (mmioClose(file, 0) != 0) {
         std::free(samples);
         Fail(kUnit, location, "Unable to close WAV file!");
         return 0;
     }
-    *out = {channels, rate, samples, chunk.cksize};
+    *out = {channels, rate, samples, bytes};
     return 1;
 }
 

@@ -25,6 +25,21 @@ constexpr size_t kMaxFileName = 260;
 void Fail(const char* unit, const char* location, const char* message);
 void Fail2(const char* unit, const char* location, const char* prefix, const char* name);
 
+// The chunks of a WAV file open for reading, found in turn. A step that fails
+// closes the file, fills the record under the unit and routine, and gives 0.
+struct WavChunks {
+    platform::MmioFile* file;
+    const char* unit;
+    const char* location;
+    platform::ChunkInfo riff{}, format{}, data{};
+
+    int Fail(const char* message);
+    // The WAVE form and its fmt chunk, left at the start of the fmt chunk.
+    int FindFormat();
+    // Out of the fmt chunk and into the data chunk.
+    int FindData();
+};
+
 // The stream file reader (WavFile unit, reported as "WavPlayback").
 extern uint32_t gMaxFormatSize;
 extern uint8_t* gSourceFormat;

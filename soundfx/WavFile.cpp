@@ -107,49 +107,35 @@ int wavFileOpen(const char* fileName) {
         Fail(kUnit, kLocation, "Unable to open WAV file!");
         return 0;
     }
-    auto fail = [&](const char* message) {
-        mmioClose(file, 0);
-        Fail(kUnit, kLocation, message);
+    WavChunks wav{file, kUnit, kLocation};
+    if (!wav.FindFormat())
         return 0;
-    };
-    ChunkInfo riff{};
-    riff.fccType = MakeFourCC('W', 'A', 'V', 'E');
-    if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) != 0)
-        return fail("Unable to find WAVE chunk in WAV file!");
-    ChunkInfo chunk{};
-    chunk.ckid = MakeFourCC('f', 'm', 't', ' ');
-    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != 0)
-        return fail("Unable to find fmt chunk in WAV file!");
-    if (chunk.cksize > gMaxFormatSize)
-        return fail("Fmt chunk too large!");
+    uint32_t size = wav.format.cksize;
+    if (size > gMaxFormatSize)
+        return wav.Fail("Fmt chunk too large!");
     // The fields read below must all be in the chunk.
-    if (chunk.cksize < 16 ||
-        mmioRead(file, gSourceFormat, int32_t(chunk.cksize)) != int32_t(chunk.cksize))
-        return fail("Unable to read wav format information!");
+    if (size < 16 || mmioRead(file, gSourceFormat, int32_t(size)) != int32_t(size))
+        return wav.Fail("Unable to read wav format information!");
     uint16_t tag = U16(gSourceFormat);
     uint16_t channels = U16(gSourceFormat + 2);
     uint32_t rate = U32(gSourceFormat + 4);
     uint16_t bits = U16(gSourceFormat + 14);
     gIsAdpcm = tag == WAVE_FORMAT_ADPCM ? 1 : 0;
     if (tag != WAVE_FORMAT_PCM && tag != WAVE_FORMAT_ADPCM)
-        return fail("Wav format unsupported!");
+        return wav.Fail("Wav format unsupported!");
     if (channels != gMixChannels)
-        return fail("Wav file data has wrong number of channels!");
+        return wav.Fail("Wav file data has wrong number of channels!");
     if (rate != gMixRate && rate != gMixRate / 2u)
-        return fail("Wav file data is not correct sample rate!");
+        return wav.Fail("Wav file data is not correct sample rate!");
     if (bits != gMixBits && bits != 4)
-        return fail("Wav bit depth unsupported!");
-    if (mmioAscend(file, &chunk, 0) != 0)
-        return fail("Unable to ascend chunk in WAV file!");
-    ChunkInfo data{};
-    data.ckid = MakeFourCC('d', 'a', 't', 'a');
-    if (mmioDescend(file, &data, &riff, MMIO_FINDCHUNK) != 0)
-        return fail("Unable to descend chunk in WAV file!");
+        return wav.Fail("Wav bit depth unsupported!");
+    if (!wav.FindData())
+        return 0;
 
     CopyField(gStreamFileName, fileName);
     gStreamFile = file;
-    gRiffChunk = riff;
-    gDataChunk = data;
+    gRiffChunk = wav.riff;
+    gDataChunk = wav.data;
     gDataConsumed = 0;
     if (gIsAdpcm) {
         std::memset(gTargetFormat, 0, gMaxFormatSize);
