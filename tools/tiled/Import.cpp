@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <variant>
 
 namespace tiled {
 namespace {
@@ -18,6 +19,19 @@ using gamedata::SpriteDesc;
 
 constexpr size_t kMaxName = gamedata::kNameSize - 1;
 constexpr int kDefaultStep = 4;
+
+// The whole-number type a level-file field holds, whether or not it is optional.
+template <class T> struct Stored { using type = T; };
+template <class T> struct Stored<std::optional<T>> { using type = T; };
+
+// The texts of key1, key2, ... up to the first number `text` finds no text for.
+template <class Lookup>
+std::vector<const std::string*> NumberedTexts(const std::string& key, Lookup text) {
+    std::vector<const std::string*> texts;
+    while (const std::string* t = text(key + std::to_string(texts.size() + 1)))
+        texts.push_back(t);
+    return texts;
+}
 
 // The tile layers of the map with the layers that belong to each.
 struct GameLayer {
@@ -53,6 +67,45 @@ class Importer {
             return 0;
         }
         return T(v);
+    }
+    // A level-file field of any of its whole-number types.
+    using Field = std::variant<uint32_t*, uint16_t*, int16_t*, std::optional<uint32_t>*,
+                               std::optional<uint16_t>*>;
+    void Set(Field field, int64_t v, const std::string& where, const char* what) {
+        std::visit(
+            [&](auto* f) {
+                *f = Fit<typename Stored<std::remove_pointer_t<decltype(f)>>::type>(v, where, what);
+            },
+            field);
+    }
+    using Fields = std::vector<std::pair<std::string, Field>>;
+    // The fields of key1, key2, ... in order.
+    static Fields NumberedFields(const char* key, std::initializer_list<Field> fields) {
+        Fields out;
+        for (Field f : fields)
+            out.push_back({key + std::to_string(out.size() + 1), f});
+        return out;
+    }
+    // Sets, in order, each field whose property is given.
+    void ReadInts(const Properties& p, const Fields& fields, const std::string& where) {
+        for (const auto& [key, field] : fields) {
+            int64_t v = 0;
+            if (p.Int(key, v, where))
+                Set(field, v, where, key.c_str());
+        }
+    }
+    // A property from 0 to `most`; beyond, an error and `out` keeps its value.
+    template <class T>
+    void ReadUpTo(const Properties& p, const char* key, int64_t most, T& out,
+                  const std::string& where) {
+        int64_t v = 0;
+        if (!p.Int(key, v, where))
+            return;
+        if (v < 0 || v > most)
+            Error(where + ": " + key + " " + std::to_string(v) + " is outside 0 to " +
+                  std::to_string(most));
+        else
+            out = T(v);
     }
     // A position in pixels, rounded; the game keeps them in 32 bits.
     int64_t Coordinate(double v, const std::string& where) {
@@ -209,19 +262,13 @@ std::string Importer::WriteSheet(const Tileset& t) {
     sheet.frameWidth = uint32_t(t.tileWidth);
     sheet.frameHeight = uint32_t(t.tileHeight);
     sheet.framesPerRow = uint32_t(t.columns);
-    int64_t value = 0;
-    if (t.properties.Int("sheetValue", value, where))
-        sheet.sheetValue = Fit<uint32_t>(value, where, "sheetValue");
+    ReadInts(t.properties, {{"sheetValue", &sheet.sheetValue}}, where);
     sheet.bitmap.bitCount = 24;
     sheet.bitmap.pixels = Rows24(t, sheet.bitmap.width, sheet.bitmap.height);
     // The editor counts every cell of the picture as a tile; `frames` says how
     // many of them the sheet holds.
     int64_t frames = t.tileCount;
-    if (t.properties.Int("frames", frames, where) && (frames < 0 || frames > t.tileCount)) {
-        Error(where + ": frames " + std::to_string(frames) + " is outside 0 to " +
-              std::to_string(t.tileCount));
-        frames = t.tileCount;
-    }
+    ReadUpTo(t.properties, "frames", t.tileCount, frames, where);
     for (int id = 0; id < frames; ++id) {
         gamedata::FrameDesc frame;
         if (const Tile* tile = t.TileAt(id)) {
@@ -241,9 +288,7 @@ std::string Importer::WriteSheet(const Tileset& t) {
                                        int32_t(top + Coordinate(r.height, tileWhere)),
                                        Fit<int32_t>(extra, tileWhere, "value")});
             }
-            int64_t count = 0;
-            if (tile->properties.Int("boxCount", count, tileWhere))
-                frame.boxCount = Fit<uint32_t>(count, tileWhere, "boxCount");
+            ReadInts(tile->properties, {{"boxCount", &frame.boxCount}}, tileWhere);
         }
         sheet.frames.push_back(std::move(frame));
     }
@@ -335,11 +380,8 @@ void Importer::BuildTiles(const GameLayer& g, LayerDesc& out,
     }
     out.tileWidth = uint32_t(first ? first->tileWidth : map_.tileWidth);
     out.tileHeight = uint32_t(first ? first->tileHeight : map_.tileHeight);
-    int64_t size = 0;
-    if (layer.properties.Int("tileWidth", size, where))
-        out.tileWidth = Fit<uint32_t>(size, where, "tileWidth");
-    if (layer.properties.Int("tileHeight", size, where))
-        out.tileHeight = Fit<uint32_t>(size, where, "tileHeight");
+    ReadInts(layer.properties, {{"tileWidth", &out.tileWidth}, {"tileHeight", &out.tileHeight}},
+             where);
 
     out.tileMap.assign(cells, 0);
     for (size_t i = 0; i < cells && !bad; ++i) {
@@ -563,53 +605,36 @@ void Importer::BuildSprites(const GameLayer& g, LayerDesc& out) {
                     return &o->properties;
             return b.sheet->properties.Has(key) ? &b.sheet->properties : nullptr;
         };
-        auto number = [&](const std::string& key) -> int64_t {
-            int64_t v = 0;
-            if (const Properties* p = prop(key))
-                p->Int(key, v, b.where);
-            return v;
+        auto text = [&](const std::string& key) -> const std::string* {
+            const Properties* p = prop(key);
+            return p ? p->Text(key) : nullptr;
         };
         SpriteDesc s;
         s.name = name;
         CheckName(name, b.where, "sprite name");
         s.sheetFile = WriteSheet(*b.sheet);
-        if (const Properties* p = prop("brain"))
-            s.brainFile = *p->Text("brain");
+        if (const std::string* brain = text("brain"))
+            s.brainFile = *brain;
         CheckName(s.brainFile, b.where, "brain file name");
-        s.points = Fit<int16_t>(number("points"), b.where, "points");
-        s.isPlayer = Fit<uint32_t>(number("isPlayer"), b.where, "isPlayer");
-        s.isPlatform = Fit<uint32_t>(number("isPlatform"), b.where, "isPlatform");
-        uint16_t* shorts[] = {
-            &s.spriteParam1,  &s.spriteParam2,  &s.spriteParam3,  nullptr,
-            nullptr,          &s.spriteParam6,  nullptr,          &s.spriteParam8,
-            nullptr,          &s.spriteParam10, &s.spriteParam11, &s.spriteParam12,
-            &s.spriteParam13, &s.spriteParam14, &s.spriteParam15, &s.spriteParam16};
-        for (int i = 1; i <= 16; ++i) {
-            std::string key = "param" + std::to_string(i);
-            int64_t v = number(key);
-            if (i == 4)
-                s.spriteParam4 = Fit<int16_t>(v, b.where, "param4");
-            else if (i == 5)
-                s.spriteParam5 = Fit<uint32_t>(v, b.where, "param5");
-            else if (i == 7)
-                s.spriteParam7 = Fit<uint32_t>(v, b.where, "param7");
-            else if (i == 9)
-                s.spriteParam9 = Fit<uint32_t>(v, b.where, "param9");
-            else
-                *shorts[i - 1] = Fit<uint16_t>(v, b.where, key.c_str());
+        // Every number is set, to 0 when neither an object nor the tile set gives it.
+        Fields numbers = {
+            {"points", &s.points}, {"isPlayer", &s.isPlayer}, {"isPlatform", &s.isPlatform}};
+        Fields params = NumberedFields(
+            "param", {&s.spriteParam1, &s.spriteParam2, &s.spriteParam3, &s.spriteParam4,
+                      &s.spriteParam5, &s.spriteParam6, &s.spriteParam7, &s.spriteParam8,
+                      &s.spriteParam9, &s.spriteParam10, &s.spriteParam11, &s.spriteParam12,
+                      &s.spriteParam13, &s.spriteParam14, &s.spriteParam15, &s.spriteParam16});
+        numbers.insert(numbers.end(), params.begin(), params.end());
+        for (const auto& [key, field] : numbers) {
+            int64_t v = 0;
+            if (const Properties* p = prop(key))
+                p->Int(key, v, b.where);
+            Set(field, v, b.where, key.c_str());
         }
-        for (int i = 1;; ++i) {
-            const Properties* p = prop("sequence" + std::to_string(i));
-            if (!p)
-                break;
-            s.sequences.push_back(ParseSequence(*p->Text("sequence" + std::to_string(i)), b.where));
-        }
-        for (int i = 1;; ++i) {
-            const Properties* p = prop("sound" + std::to_string(i));
-            if (!p)
-                break;
-            s.sounds.push_back(ParseSpriteSound(*p->Text("sound" + std::to_string(i)), b.where));
-        }
+        for (const std::string* sequence : NumberedTexts("sequence", text))
+            s.sequences.push_back(ParseSequence(*sequence, b.where));
+        for (const std::string* sound : NumberedTexts("sound", text))
+            s.sounds.push_back(ParseSpriteSound(*sound, b.where));
         for (const auto& seq : s.sequences) {
             CheckName(seq.name, b.where, "sequence name");
             CheckName(seq.name2, b.where, "sequence name");
@@ -636,61 +661,34 @@ LayerDesc Importer::BuildLayer(const GameLayer& g, int mainStepX, int mainStepY)
     LayerDesc out;
     out.name = layer.name;
     CheckName(layer.name, where, "layer name");
-    int64_t v = 0;
-    if (p.Int("main", v, where))
-        out.isMainLayer = Fit<uint32_t>(v, where, "main");
-
-    out.stepX = Fit<uint32_t>(p.Int("stepX", v, where) ? v
-                              : out.isMainLayer        ? kDefaultStep
-                                                       : std::llround(layer.parallaxX * mainStepX),
-                              where, "stepX");
-    out.stepY = Fit<uint32_t>(p.Int("stepY", v, where) ? v
-                              : out.isMainLayer        ? kDefaultStep
-                                                       : std::llround(layer.parallaxY * mainStepY),
-                              where, "stepY");
-    if (p.Int("opaque", v, where))
-        out.opaque = Fit<uint32_t>(v, where, "opaque");
+    ReadInts(p, {{"main", &out.isMainLayer}}, where);
+    // A step not given follows the parallax, against the main layer's.
+    auto step = [&](const char* key, double parallax, int mainStep) {
+        int64_t v = 0;
+        if (!p.Int(key, v, where))
+            v = out.isMainLayer ? kDefaultStep : std::llround(parallax * mainStep);
+        return Fit<uint32_t>(v, where, key);
+    };
+    out.stepX = step("stepX", layer.parallaxX, mainStepX);
+    out.stepY = step("stepY", layer.parallaxY, mainStepY);
+    ReadInts(p, {{"opaque", &out.opaque}}, where);
     out.columns = uint32_t(layer.width);
     out.rows = uint32_t(layer.height);
-    if (p.Int("columns", v, where)) {
-        if (v < 0 || v > layer.width)
-            Error(where + ": columns " + std::to_string(v) + " is outside 0 to " +
-                  std::to_string(layer.width));
-        else
-            out.columns = uint32_t(v);
-    }
-    if (p.Int("rows", v, where)) {
-        if (v < 0 || v > layer.height)
-            Error(where + ": rows " + std::to_string(v) + " is outside 0 to " +
-                  std::to_string(layer.height));
-        else
-            out.rows = uint32_t(v);
-    }
-    if (p.Int("unused1", v, where))
-        out.unused1 = Fit<uint16_t>(v, where, "unused1");
-    if (p.Int("unused2", v, where))
-        out.unused2 = Fit<uint32_t>(v, where, "unused2");
-    if (p.Int("unused3", v, where))
-        out.unused3 = Fit<uint32_t>(v, where, "unused3");
-    if (p.Int("unused4", v, where))
-        out.unused4 = Fit<uint16_t>(v, where, "unused4");
-    if (p.Int("unused5", v, where))
-        out.unused5 = Fit<uint16_t>(v, where, "unused5");
-    if (p.Int("unused6", v, where))
-        out.unused6 = Fit<uint16_t>(v, where, "unused6");
+    ReadUpTo(p, "columns", layer.width, out.columns, where);
+    ReadUpTo(p, "rows", layer.height, out.rows, where);
+    ReadInts(p,
+             NumberedFields("unused", {&out.unused1, &out.unused2, &out.unused3, &out.unused4,
+                                       &out.unused5, &out.unused6}),
+             where);
 
     std::vector<const Tileset*> slotSets;
     BuildTiles(g, out, slotSets);
     BuildCollision(g, out);
-    if (p.Int("maskStride", v, where))
-        out.maskStride = Fit<int16_t>(v, where, "maskStride");
-    if (p.Int("hasMask", v, where)) // a mask marker other than 0 or 1, kept as it was
-        out.hasMask = Fit<uint32_t>(v, where, "hasMask");
+    // A mask marker other than 0 or 1 is kept as it was.
+    ReadInts(p, {{"maskStride", &out.maskStride}, {"hasMask", &out.hasMask}}, where);
     BuildSprites(g, out);
-    for (int i = 1;; ++i) {
-        const std::string* text = p.Text("sound" + std::to_string(i));
-        if (!text)
-            break;
+    for (const std::string* text :
+         NumberedTexts("sound", [&](const std::string& key) { return p.Text(key); })) {
         out.layerSounds.push_back(ParseLayerSound(*text, where));
         CheckName(out.layerSounds.back().name, where, "sound name");
         CheckName(out.layerSounds.back().waveFile, where, "wave file name");
@@ -703,35 +701,24 @@ LayerDesc Importer::BuildLayer(const GameLayer& g, int mainStepX, int mainStepY)
 void Importer::BuildHeader(gamedata::LevelFileDesc& level) {
     const Properties& p = map_.properties;
     const std::string& where = map_.path;
-    int64_t v = 0;
-    if (p.Int("screenWidth", v, where))
-        level.screenWidth = Fit<uint32_t>(v, where, "screenWidth");
-    if (p.Int("screenHeight", v, where))
-        level.screenHeight = Fit<uint32_t>(v, where, "screenHeight");
-    if (p.Int("colourDepth", v, where))
-        level.colourDepth = Fit<uint32_t>(v, where, "colourDepth");
+    ReadInts(p,
+             {{"screenWidth", &level.screenWidth},
+              {"screenHeight", &level.screenHeight},
+              {"colourDepth", &level.colourDepth}},
+             where);
     if (const std::string* music = p.Text("music"))
         level.musicWave = *music;
     CheckName(level.musicWave, where, "music file name");
-    if (p.Int("cdTrack", v, where))
-        level.cdTrack = Fit<uint16_t>(v, where, "cdTrack");
+    ReadInts(p, {{"cdTrack", &level.cdTrack}}, where);
     level.useCdAudio = level.cdTrack > 0;
-    if (p.Int("useCdAudio", v, where))
-        level.useCdAudio = Fit<uint32_t>(v, where, "useCdAudio");
-    if (p.Int("header1", v, where))
-        level.unused1 = Fit<uint16_t>(v, where, "header1");
-    if (p.Int("header2", v, where))
-        level.unused2 = Fit<uint16_t>(v, where, "header2");
-    if (p.Int("header3", v, where))
-        level.unused3 = Fit<uint32_t>(v, where, "header3");
-    if (p.Int("cutsceneMarker", v, where))
-        level.cutsceneMarker = Fit<uint32_t>(v, where, "cutsceneMarker");
-    if (p.Int("menuMarker", v, where))
-        level.menuMarker = Fit<uint32_t>(v, where, "menuMarker");
-    if (p.Int("movieFlag", v, where))
-        level.movieFlag = Fit<uint32_t>(v, where, "movieFlag");
-    if (p.Int("menuPageCount", v, where))
-        level.menuPageCount = Fit<uint16_t>(v, where, "menuPageCount");
+    ReadInts(p, {{"useCdAudio", &level.useCdAudio}}, where);
+    ReadInts(p, NumberedFields("header", {&level.unused1, &level.unused2, &level.unused3}), where);
+    ReadInts(p,
+             {{"cutsceneMarker", &level.cutsceneMarker},
+              {"menuMarker", &level.menuMarker},
+              {"movieFlag", &level.movieFlag},
+              {"menuPageCount", &level.menuPageCount}},
+             where);
     if (const std::string* movie = p.Text("movieName"))
         level.movieName = *movie;
     if (const std::string* menu = p.Text("menuModuleName"))
