@@ -51,23 +51,30 @@ class Dumper {
         --depth_;
     }
 
+    // Prints `count` blocks named "<name> <index>", each by `dump`.
+    void Blocks(const char* name, uint32_t count, void (*dump)(Dumper&)) {
+        for (uint32_t i = 0; i < count; ++i) {
+            Open(name + (" " + std::to_string(i)));
+            dump(*this);
+            Close();
+        }
+    }
+
+    // Prints `count` fields labelled "<name> <index>", each by `field`.
+    void Fields(const char* name, uint32_t count, void (Dumper::*field)(const char*)) {
+        for (uint32_t i = 0; i < count; ++i) {
+            std::string label = name + (" " + std::to_string(i));
+            (this->*field)(label.c_str());
+        }
+    }
+
     uint32_t U32(const char* label, bool hex = false) {
         Need(4, label);
-        uint32_t v = in_.U32();
-        if (hex)
-            Line("%-16s %u (0x%08x)", label, v, v);
-        else
-            Line("%-16s %u", label, v);
-        return v;
+        return Unsigned(label, in_.U32(), 8, hex);
     }
     uint16_t U16(const char* label, bool hex = false) {
         Need(2, label);
-        uint16_t v = in_.U16();
-        if (hex)
-            Line("%-16s %u (0x%04x)", label, v, v);
-        else
-            Line("%-16s %u", label, v);
-        return v;
+        return uint16_t(Unsigned(label, in_.U16(), 4, hex));
     }
     int16_t S16(const char* label) {
         Need(2, label);
@@ -140,6 +147,14 @@ class Dumper {
     }
 
   private:
+    // Prints the value, and with `hex` its hex form in `digits` digits.
+    uint32_t Unsigned(const char* label, uint32_t v, int digits, bool hex) {
+        if (hex)
+            Line("%-16s %u (0x%0*x)", label, v, digits, v);
+        else
+            Line("%-16s %u", label, v);
+        return v;
+    }
     void Need(size_t n, const std::string& field) {
         if (!in_.Has(n))
             Fail(n, field);
@@ -175,39 +190,29 @@ class Dumper {
     std::vector<std::string> path_;
 };
 
-void DumpInstance(Dumper& d, uint32_t index) {
-    d.Open("instance " + std::to_string(index));
+void DumpInstance(Dumper& d) {
     uint16_t count = d.U16("locationCount");
     d.U32("frame");
-    for (uint32_t i = 0; i < count; ++i) {
-        std::string label = "location " + std::to_string(i);
-        d.Point(label.c_str());
-    }
-    d.Close();
+    d.Fields("location", count, &Dumper::Point);
 }
 
-void DumpSequence(Dumper& d, uint32_t index) {
-    d.Open("sequence " + std::to_string(index));
+void DumpSequence(Dumper& d) {
     d.Name("name");
     d.Name("name2");
     d.U16("value1");
     d.U16("value2");
     d.U32("value3");
     d.U32("value4");
-    d.Close();
 }
 
-void DumpSpriteSound(Dumper& d, uint32_t index) {
-    d.Open("sprite sound " + std::to_string(index));
+void DumpSpriteSound(Dumper& d) {
     d.Name("name");
     d.Name("waveFile");
     uint16_t count = d.U16("frameCount");
     d.U16List("frames", count);
-    d.Close();
 }
 
-void DumpSprite(Dumper& d, uint32_t index) {
-    d.Open("sprite " + std::to_string(index));
+void DumpSprite(Dumper& d) {
     d.Name("name");
     d.Name("sheetFile");
     d.Name("brainFile");
@@ -233,17 +238,12 @@ void DumpSprite(Dumper& d, uint32_t index) {
     d.U16("spriteParam14", true);
     d.U16("spriteParam15", true);
     d.U16("spriteParam16", true);
-    for (uint32_t i = 0; i < instances; ++i)
-        DumpInstance(d, i);
-    for (uint32_t i = 0; i < sequences; ++i)
-        DumpSequence(d, i);
-    for (uint32_t i = 0; i < sounds; ++i)
-        DumpSpriteSound(d, i);
-    d.Close();
+    d.Blocks("instance", instances, DumpInstance);
+    d.Blocks("sequence", sequences, DumpSequence);
+    d.Blocks("sprite sound", sounds, DumpSpriteSound);
 }
 
-void DumpLayerSound(Dumper& d, uint32_t index) {
-    d.Open("layer sound " + std::to_string(index));
+void DumpLayerSound(Dumper& d) {
     d.Name("name");
     d.Name("waveFile");
     uint16_t points = d.U16("pointCount");
@@ -252,11 +252,14 @@ void DumpLayerSound(Dumper& d, uint32_t index) {
     d.U16List("points", points, true);
     d.U16List("columns", columns);
     d.U16List("rows", rows);
-    d.Close();
 }
 
-void DumpLayer(Dumper& d, uint32_t index) {
-    d.Open("layer " + std::to_string(index));
+void DumpTileSet(Dumper& d) {
+    d.Name("fileName");
+    d.S16("slot");
+}
+
+void DumpLayer(Dumper& d) {
     d.Name("name");
     d.U32("stepX");
     d.U32("stepY");
@@ -280,27 +283,21 @@ void DumpLayer(Dumper& d, uint32_t index) {
     d.Cells("tile map", columns, rows, 2);
     if (maskMarker == 1)
         d.Cells("mask data", columns, rows, 4);
-    for (uint32_t i = 0; i < tileSets; ++i) {
-        d.Open("tile set " + std::to_string(i));
-        d.Name("fileName");
-        d.S16("slot");
-        d.Close();
-    }
-    for (uint32_t i = 0; i < sprites; ++i)
-        DumpSprite(d, i);
-    for (uint32_t i = 0; i < sounds; ++i)
-        DumpLayerSound(d, i);
-    d.Close();
+    d.Blocks("tile set", tileSets, DumpTileSet);
+    d.Blocks("sprite", sprites, DumpSprite);
+    d.Blocks("layer sound", sounds, DumpLayerSound);
 }
 
-void DumpMenuPage(Dumper& d, uint32_t index) {
-    d.Open("menu page " + std::to_string(index));
+void DumpGame(Dumper& d) {
+    d.Text("identifier", kIdentifierSize, false);
+    d.Name("gameName");
+    d.Fields("page", d.U16("pageCount"), &Dumper::Name);
+}
+
+void DumpMenuPage(Dumper& d) {
     d.Name("name");
     d.Name("name2");
-    uint16_t sprites = d.U16("spriteCount");
-    for (uint32_t i = 0; i < sprites; ++i)
-        DumpSprite(d, i);
-    d.Close();
+    d.Blocks("sprite", d.U16("spriteCount"), DumpSprite);
 }
 
 void DumpLevel(Dumper& d) {
@@ -327,23 +324,10 @@ void DumpLevel(Dumper& d) {
 
     if (cutscene == 1)
         return;
-    if (menu == 1) {
-        for (uint32_t i = 0; i < menuPages; ++i)
-            DumpMenuPage(d, i);
-        return;
-    }
-    for (uint32_t i = 0; i < layers; ++i)
-        DumpLayer(d, i);
-}
-
-void DumpGame(Dumper& d) {
-    d.Text("identifier", kIdentifierSize, false);
-    d.Name("gameName");
-    uint16_t pages = d.U16("pageCount");
-    for (uint32_t i = 0; i < pages; ++i) {
-        std::string label = "page " + std::to_string(i);
-        d.Name(label.c_str());
-    }
+    if (menu == 1)
+        d.Blocks("menu page", menuPages, DumpMenuPage);
+    else
+        d.Blocks("layer", layers, DumpLayer);
 }
 
 bool EndsWith(const std::string& text, const char* suffix) {
