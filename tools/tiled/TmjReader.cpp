@@ -1,5 +1,5 @@
 // The editor's JSON formats: .tmj maps and .tsj tile sets.
-#include "tools/tiled/TiledMap.h"
+#include "tools/tiled/MapNode.h"
 
 #include <nlohmann/json.hpp>
 
@@ -74,29 +74,47 @@ Properties ReadProperties(const Json& owner) {
     return out;
 }
 
+uint32_t Gid(const Json& v, const std::string& where) {
+    if (!v.is_number_unsigned() && !(v.is_number_integer() && v.get<int64_t>() >= 0))
+        throw Failure(where + ": bad gid in layer data");
+    uint64_t g = v.get<uint64_t>();
+    if (g > 0xFFFFFFFFull)
+        throw Failure(where + ": bad gid in layer data");
+    return uint32_t(g);
+}
+
+// A JSON object as the shared reading steps see it.
+class JsonNode : public Node {
+  public:
+    explicit JsonNode(const Json& j) : j_(j) {}
+    std::string Text(const char* key, const char* fallback) const override {
+        return Str(j_, key, fallback);
+    }
+    int Int(const char* key, const std::string& where, int fallback) const override {
+        return tiled::Int(j_, key, where, fallback);
+    }
+    double Real(const char* key, double fallback) const override {
+        return tiled::Real(j_, key, fallback);
+    }
+    uint32_t Gid(const std::string& where) const override {
+        auto it = j_.find("gid");
+        return it == j_.end() ? 0 : tiled::Gid(*it, where);
+    }
+    Properties ReadProperties() const override { return tiled::ReadProperties(j_); }
+
+  private:
+    const Json& j_;
+};
+
 void ReadTilesetBody(const Json& j, Tileset& t, const fs::path& dir, const std::string& where) {
-    t.name = Str(j, "name");
-    t.tileWidth = Int(j, "tilewidth", where);
-    t.tileHeight = Int(j, "tileheight", where);
-    t.tileCount = Int(j, "tilecount", where);
-    t.columns = Int(j, "columns", where);
-    t.margin = Int(j, "margin", where);
-    t.spacing = Int(j, "spacing", where);
-    t.properties = ReadProperties(j);
-    t.alignment = Str(j, "objectalignment");
+    ReadTilesetFields(JsonNode(j), t, where);
     std::string image = Str(j, "image");
     if (!image.empty()) {
         t.image = (dir / image).lexically_normal().string();
         t.imageWidth = Int(j, "imagewidth", where);
         t.imageHeight = Int(j, "imageheight", where);
     }
-    std::string trans = Str(j, "transparentcolor");
-    if (!trans.empty()) {
-        if (trans[0] == '#')
-            trans.erase(0, 1);
-        t.hasTrans = true;
-        t.trans = uint32_t(std::strtoul(trans.c_str(), nullptr, 16));
-    }
+    ReadTrans(Str(j, "transparentcolor"), t);
     for (const Json& tile : List(j, "tiles")) {
         if (!tile.is_object())
             continue;
@@ -115,8 +133,7 @@ void ReadTilesetBody(const Json& j, Tileset& t, const fs::path& dir, const std::
                 out.otherShapes = true;
                 continue;
             }
-            out.boxes.push_back({Real(o, "x"), Real(o, "y"), Real(o, "width"), Real(o, "height"),
-                                 ReadProperties(o)});
+            out.boxes.push_back(ReadBox(JsonNode(o)));
         }
     }
     if (image.empty() && !t.tiles.empty())
@@ -141,23 +158,13 @@ Tileset ReadTileset(const Json& j, const fs::path& dir, const std::string& mapPa
     return t;
 }
 
-uint32_t Gid(const Json& v, const std::string& where) {
-    if (!v.is_number_unsigned() && !(v.is_number_integer() && v.get<int64_t>() >= 0))
-        throw Failure(where + ": bad gid in layer data");
-    uint64_t g = v.get<uint64_t>();
-    if (g > 0xFFFFFFFFull)
-        throw Failure(where + ": bad gid in layer data");
-    return uint32_t(g);
-}
-
 void ReadLayers(const Json& parent, Map& map) {
     for (const Json& e : List(parent, "layers")) {
         if (!e.is_object())
             continue;
         std::string kind = Str(e, "type");
-        Layer layer;
-        layer.name = Str(e, "name");
-        std::string where = map.path + ": layer \"" + layer.name + "\"";
+        Layer layer = ReadLayerFields(JsonNode(e));
+        std::string where = LayerWhere(map, layer.name);
         if (kind == "group") {
             ReadLayers(e, map);
             continue;
@@ -168,18 +175,11 @@ void ReadLayers(const Json& parent, Map& map) {
         }
         if (kind != "tilelayer" && kind != "objectgroup")
             continue;
-        layer.properties = ReadProperties(e);
-        layer.parallaxX = Real(e, "parallaxx", 1);
-        layer.parallaxY = Real(e, "parallaxy", 1);
         if (kind == "tilelayer") {
             if (e.contains("chunks"))
                 throw Failure(where + ": Unable to import an infinite map (make it finite in the "
                                       "map's properties)");
-            layer.width = Int(e, "width", where);
-            layer.height = Int(e, "height", where);
-            if (layer.width < 0 || layer.height < 0 ||
-                int64_t(layer.width) * layer.height > (int64_t(1) << 26))
-                throw Failure(where + ": bad layer size");
+            ReadLayerSize(JsonNode(e), layer, where);
             size_t cells = size_t(layer.width) * size_t(layer.height);
             auto data = e.find("data");
             if (data == e.end())
@@ -197,21 +197,9 @@ void ReadLayers(const Json& parent, Map& map) {
                 throw Failure(where + ": bad layer data");
         } else {
             layer.kind = LayerKind::Objects;
-            for (const Json& o : List(e, "objects")) {
-                if (!o.is_object())
-                    continue;
-                Object obj;
-                obj.id = Int(o, "id", where);
-                obj.name = Str(o, "name");
-                if (o.contains("gid"))
-                    obj.gid = Gid(o["gid"], where);
-                obj.x = Real(o, "x");
-                obj.y = Real(o, "y");
-                obj.width = Real(o, "width");
-                obj.height = Real(o, "height");
-                obj.properties = ReadProperties(o);
-                layer.objects.push_back(obj);
-            }
+            for (const Json& o : List(e, "objects"))
+                if (o.is_object())
+                    layer.objects.push_back(ReadObject(JsonNode(o), where));
         }
         map.layers.push_back(std::move(layer));
     }
@@ -230,15 +218,9 @@ Map ReadTmj(const std::string& path) {
     Json doc = LoadJson(path);
     Map map;
     map.path = path;
-    const std::string& where = path;
-    map.orientation = Str(doc, "orientation", "orthogonal");
     auto infinite = doc.find("infinite");
     map.infinite = infinite != doc.end() && infinite->is_boolean() && infinite->get<bool>();
-    map.width = Int(doc, "width", where);
-    map.height = Int(doc, "height", where);
-    map.tileWidth = Int(doc, "tilewidth", where);
-    map.tileHeight = Int(doc, "tileheight", where);
-    map.properties = ReadProperties(doc);
+    ReadMapFields(JsonNode(doc), map);
     fs::path dir = fs::path(path).parent_path();
     for (const Json& t : List(doc, "tilesets"))
         if (t.is_object())

@@ -1,5 +1,5 @@
 // The editor's XML formats: .tmx maps and .tsx tile sets.
-#include "tools/tiled/TiledMap.h"
+#include "tools/tiled/MapNode.h"
 
 #include <tinyxml2.h>
 
@@ -36,13 +36,20 @@ double RealAttr(const XMLElement* e, const char* name, double fallback = 0) {
     return v;
 }
 
-void LoadXml(XMLDocument& doc, const std::string& path) {
+// Loads the file and finds its root element; `missing` says what a file
+// without one is not.
+const XMLElement* LoadXml(XMLDocument& doc, const std::string& path, const char* root,
+                          const char* missing) {
     if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) {
         if (doc.ErrorID() == tinyxml2::XML_ERROR_FILE_NOT_FOUND ||
             doc.ErrorID() == tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED)
             throw Failure("Unable to open " + path);
         throw Failure(path + ": Unable to parse XML: " + doc.ErrorStr());
     }
+    const XMLElement* e = doc.FirstChildElement(root);
+    if (!e)
+        throw Failure(path + ": " + missing);
+    return e;
 }
 
 Properties ReadProperties(const XMLElement* owner) {
@@ -61,28 +68,34 @@ Properties ReadProperties(const XMLElement* owner) {
     return out;
 }
 
+// An XML element as the shared reading steps see it.
+class XmlNode : public Node {
+  public:
+    explicit XmlNode(const XMLElement* e) : e_(e) {}
+    std::string Text(const char* key, const char* fallback) const override {
+        return Attr(e_, key, fallback);
+    }
+    int Int(const char* key, const std::string& where, int fallback) const override {
+        return IntAttr(e_, key, where, fallback);
+    }
+    double Real(const char* key, double fallback) const override {
+        return RealAttr(e_, key, fallback);
+    }
+    uint32_t Gid(const std::string&) const override { return e_->UnsignedAttribute("gid", 0); }
+    Properties ReadProperties() const override { return tiled::ReadProperties(e_); }
+
+  private:
+    const XMLElement* e_;
+};
+
 void ReadTilesetBody(const XMLElement* e, Tileset& t, const fs::path& dir,
                      const std::string& where) {
-    t.name = Attr(e, "name");
-    t.tileWidth = IntAttr(e, "tilewidth", where);
-    t.tileHeight = IntAttr(e, "tileheight", where);
-    t.tileCount = IntAttr(e, "tilecount", where);
-    t.columns = IntAttr(e, "columns", where);
-    t.margin = IntAttr(e, "margin", where);
-    t.spacing = IntAttr(e, "spacing", where);
-    t.properties = ReadProperties(e);
-    t.alignment = Attr(e, "objectalignment");
+    ReadTilesetFields(XmlNode(e), t, where);
     if (const XMLElement* image = e->FirstChildElement("image")) {
         t.image = (dir / Attr(image, "source")).lexically_normal().string();
         t.imageWidth = IntAttr(image, "width", where);
         t.imageHeight = IntAttr(image, "height", where);
-        std::string trans = Attr(image, "trans");
-        if (!trans.empty()) {
-            if (trans[0] == '#')
-                trans.erase(0, 1);
-            t.hasTrans = true;
-            t.trans = uint32_t(std::strtoul(trans.c_str(), nullptr, 16));
-        }
+        ReadTrans(Attr(image, "trans"), t);
     }
     for (const XMLElement* tile = e->FirstChildElement("tile"); tile;
          tile = tile->NextSiblingElement("tile")) {
@@ -98,8 +111,7 @@ void ReadTilesetBody(const XMLElement* e, Tileset& t, const fs::path& dir,
                 out.otherShapes = true;
                 continue;
             }
-            out.boxes.push_back({RealAttr(o, "x"), RealAttr(o, "y"), RealAttr(o, "width"),
-                                 RealAttr(o, "height"), ReadProperties(o)});
+            out.boxes.push_back(ReadBox(XmlNode(o)));
         }
     }
     if (!e->FirstChildElement("image") && !t.tiles.empty())
@@ -160,41 +172,23 @@ void ReadLayers(const XMLElement* parent, Map& map) {
             continue;
         }
         if (kind == "imagelayer") {
-            map.warnings.push_back(map.path + ": layer \"" + Attr(e, "name") +
-                                   "\": image layers are not imported");
+            map.warnings.push_back(LayerWhere(map, Attr(e, "name")) +
+                                   ": image layers are not imported");
             continue;
         }
         if (kind != "layer" && kind != "objectgroup")
             continue;
-        Layer layer;
-        layer.name = Attr(e, "name");
-        std::string where = map.path + ": layer \"" + layer.name + "\"";
-        layer.properties = ReadProperties(e);
-        layer.parallaxX = RealAttr(e, "parallaxx", 1);
-        layer.parallaxY = RealAttr(e, "parallaxy", 1);
+        Layer layer = ReadLayerFields(XmlNode(e));
+        std::string where = LayerWhere(map, layer.name);
         if (kind == "layer") {
             layer.kind = LayerKind::Tiles;
-            layer.width = IntAttr(e, "width", where);
-            layer.height = IntAttr(e, "height", where);
-            if (layer.width < 0 || layer.height < 0 ||
-                int64_t(layer.width) * layer.height > (int64_t(1) << 26))
-                throw Failure(where + ": bad layer size");
+            ReadLayerSize(XmlNode(e), layer, where);
             ReadLayerData(e, layer, where);
         } else {
             layer.kind = LayerKind::Objects;
             for (const XMLElement* o = e->FirstChildElement("object"); o;
-                 o = o->NextSiblingElement("object")) {
-                Object obj;
-                obj.id = IntAttr(o, "id", where);
-                obj.name = Attr(o, "name");
-                obj.gid = o->UnsignedAttribute("gid", 0);
-                obj.x = RealAttr(o, "x");
-                obj.y = RealAttr(o, "y");
-                obj.width = RealAttr(o, "width");
-                obj.height = RealAttr(o, "height");
-                obj.properties = ReadProperties(o);
-                layer.objects.push_back(obj);
-            }
+                 o = o->NextSiblingElement("object"))
+                layer.objects.push_back(ReadObject(XmlNode(o), where));
         }
         map.layers.push_back(std::move(layer));
     }
@@ -204,10 +198,7 @@ void ReadLayers(const XMLElement* parent, Map& map) {
 
 Tileset ReadTsx(const std::string& path) {
     XMLDocument doc;
-    LoadXml(doc, path);
-    const XMLElement* root = doc.FirstChildElement("tileset");
-    if (!root)
-        throw Failure(path + ": not a tile set");
+    const XMLElement* root = LoadXml(doc, path, "tileset", "not a tile set");
     Tileset t;
     ReadTilesetBody(root, t, fs::path(path).parent_path(), path);
     return t;
@@ -215,19 +206,11 @@ Tileset ReadTsx(const std::string& path) {
 
 Map ReadTmx(const std::string& path) {
     XMLDocument doc;
-    LoadXml(doc, path);
-    const XMLElement* root = doc.FirstChildElement("map");
-    if (!root)
-        throw Failure(path + ": Unable to find the map element");
+    const XMLElement* root = LoadXml(doc, path, "map", "Unable to find the map element");
     Map map;
     map.path = path;
-    map.orientation = Attr(root, "orientation", "orthogonal");
     map.infinite = IntAttr(root, "infinite", path) != 0;
-    map.width = IntAttr(root, "width", path);
-    map.height = IntAttr(root, "height", path);
-    map.tileWidth = IntAttr(root, "tilewidth", path);
-    map.tileHeight = IntAttr(root, "tileheight", path);
-    map.properties = ReadProperties(root);
+    ReadMapFields(XmlNode(root), map);
     fs::path dir = fs::path(path).parent_path();
     for (const XMLElement* t = root->FirstChildElement("tileset"); t;
          t = t->NextSiblingElement("tileset"))
