@@ -50,12 +50,9 @@ wait_for() {
     return 1
 }
 # Keys by X keycode: 9 Escape, 36 Return, 65 Space, 111 Up, 113 Left,
-# 114 Right, 39 S. Each is held long enough for a frame's read to see it.
-press() {
-    xdotool keydown "$1"
-    sleep "${2:-0.15}"
-    xdotool keyup "$1"
-}
+# 114 Right, 39 S. Each is held long enough for a frame's read to see it;
+# one xdotool does both, so that a loaded machine does not hold it longer.
+press() { xdotool keydown "$1" sleep "${2:-0.15}" keyup "$1"; }
 shot() { import -window root screen.png; }
 # The number of pixels of region $3 that differ between pictures $1 and $2.
 differing() {
@@ -142,13 +139,18 @@ first=$(latest)
 sleep 1
 game_shot 5 || fail "no screenshot"
 still=$(latest)
-press 114 "$(awk "BEGIN { print 1.2 * $slow }")"
-game_shot 5 || fail "no screenshot"
-walked=$(latest)
 status=206x26+434+2 # the tools and score digits, right of the blinking tool icon
 [ "$(differing "bmp:$first" "bmp:$still" $status)" = 0 ] || fail "the status changed standing"
-[ "$(differing "bmp:$still" "bmp:$walked" $status)" -gt 0 ] ||
-    fail "the status digits did not change after the walk right"
+# A slow machine may still be playing the helper's part: skip it, try again.
+for attempt in 1 2 3; do
+    press 114 "$(awk "BEGIN { print 1.2 * $slow }")"
+    game_shot 5 || fail "no screenshot"
+    walked=$(latest)
+    [ "$(differing "bmp:$still" "bmp:$walked" $status)" -gt 0 ] && break
+    [ $attempt = 3 ] && fail "the status digits did not change after walking right"
+    press 65 0.1
+    sleep $((2 * slow))
+done
 [ "$(differing "bmp:$still" "bmp:$walked" 640x450+0+30)" -gt 1000 ] ||
     fail "holding Right did not move the picture"
 
@@ -161,14 +163,15 @@ xdotool keyup 113
 [ -f gameover.png ] || fail "no game-over movie before the high-score screen"
 say "the game-over movie"
 
-# The high-score entry: B, C, A by Right and Space, then Space to leave.
+# The high-score entry: B, Z, A by Right, Left and Space, then Space to
+# leave.
 wait_for "shows QEXAGB.000 640x90+0+0" 20 || fail "no high-score screen after the game over"
 cp screen.png entry.png
 say "the high-score entry"
 press 114 0.1
 wait_for 'shot && [ "$(differing screen.png entry.png 640x480+0+0)" -gt 0 ]' 5 ||
     fail "no name to enter: the walk right scored nothing"
-for key in 65 114 114 65 65 65; do
+for key in 65 113 65 65 65; do
     press $key 0.1
     sleep 0.2
 done
@@ -189,7 +192,7 @@ table=$(od -An -tu1 -N35 -v play/data/QEXALL.000 | tr -s ' \n' ' ')
 # shellcheck disable=SC2086 # one field a byte
 set -- $table
 [ $(($1 + $2 + $3 + $4)) -gt 0 ] || fail "no score in the table: $table"
-[ "${33} ${34} ${35}" = "1 2 0" ] || fail "initials ${33} ${34} ${35} where B C A (1 2 0) were typed"
+[ "${33} ${34} ${35}" = "1 25 0" ] || fail "initials ${33} ${34} ${35} where B Z A (1 25 0) were typed"
 
 # Every page looked different from the others.
 set -- movie story menu level gameover
