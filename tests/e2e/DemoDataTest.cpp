@@ -19,7 +19,6 @@
 #include "support/GameWindow.h"
 #include "support/ScratchDir.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -65,10 +64,8 @@ void CheckLevel(const std::string& page, Problems* problems) {
             problems->Add(page, "music " + music + ":");
         SoundFXWavStop();
     } else {
-        char track[16];
-        std::snprintf(track, sizeof(track), "%u", gPage.cdTrack);
         if (!CDAudioPlay(uint16_t(gPage.cdTrack)))
-            problems->Add(page, std::string("CD track ") + track + ":");
+            problems->Add(page, "CD track " + std::to_string(gPage.cdTrack) + ":");
         CDAudioStop();
     }
 }
