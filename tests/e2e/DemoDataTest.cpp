@@ -10,6 +10,7 @@
 #include "engine/Globals.h"
 #include "engine/HighScores.h"
 #include "engine/InputEngine.h"
+#include "engine/Layers.h"
 #include "engine/LevelEngine.h"
 #include "engine/MenuEngine.h"
 #include "engine/VraskUtils.h"
@@ -99,10 +100,12 @@ void CheckMovie(const std::string& page, Problems* problems) {
 Problems CheckGame() {
     Problems problems;
     gErrorInfo = {};
-    if (const char* missing = OpenGameWindowAndDisplay()) {
-        problems.lines.push_back(missing);
-        return problems;
-    }
+    // The window and the display object stay for the process, as the game's do.
+    if (!gMainWindow)
+        if (const char* missing = OpenGameWindowAndDisplay()) {
+            problems.lines.push_back(missing);
+            return problems;
+        }
     if (!CDAudioInit(gMainWindow, &gErrorInfo) ||
         !SoundFXInit(gMainWindow, &gErrorInfo, 2, 44100, 16) || !InputInit() ||
         !LoadGame(kGameFileName)) {
@@ -115,6 +118,9 @@ Problems CheckGame() {
         std::string page = "page " + std::string(gPageNames + index * kPageNameSize);
         if (!LoadLevel(index)) {
             problems.Add(page);
+            // What the reader kept of the page; the game stops here instead.
+            FreeLevel();
+            FreeMenuPages(&gPage);
             continue;
         }
         switch (gPage.type) {
@@ -147,10 +153,8 @@ Problems CheckGame() {
     gPageCount = 0;
     if (gDisplay.primary)
         gDisplay.primary->Release();
-    gDisplay.display->Release();
-    gDisplay = {};
-    platform::DestroyWindow(gMainWindow);
-    gMainWindow = nullptr;
+    gDisplay.primary = nullptr;
+    gDisplay.back = nullptr;
     return problems;
 }
 
