@@ -98,11 +98,13 @@ keep() { cp screen.png "$1.png"; }
 (cd play && VRASK_BACKEND=sdl SDL_AUDIODRIVER=dummy VRASK_DEBUG_LOG=../debug.log exec ./Vrask) \
     >game.log 2>&1 &
 pid=$!
-window=$(timeout $((20 * slow)) xdotool search --sync --name "Korvid Vrask Engine" | head -n 1)
-[ -n "$window" ] || fail "no game window"
-# The window may be found before it is mapped, when it cannot take the focus.
-wait_for "timeout 5 xdotool windowfocus --sync $window 2>/dev/null" 20 ||
-    fail "the window did not take the focus"
+# The window is looked for again until it takes the focus: one found early
+# may not be mapped yet.
+focus() {
+    window=$(xdotool search --onlyvisible --name "Korvid Vrask Engine" | head -n 1)
+    [ -n "$window" ] && timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null
+}
+wait_for focus 20 || fail "no game window with the focus"
 
 # The opening movie, skipped.
 wait_for 'shot && [ "$(identify -format %k screen.png)" -gt 16 ]' 30 || fail "no opening movie"
