@@ -95,14 +95,10 @@ bool WritePages(const std::string& root, const std::vector<std::string>& levels)
            Write(data + "menu.lvl", MenuPage("DemoMainMenu.dll", {{"Vrask", "title.bmp"}})) &&
            Write(data + "story.lvl",
                  MenuPage("DemoMenu.dll",
-                          {{"The grumets came out of the hills and took every tool in the "
-                            "village.",
-                            "story1.bmp"},
-                           {"Tolwick picks up his spade. Twenty tools in the meadow, twenty "
-                            "in the dusk hills...",
-                            "story2.bmp"},
-                           {"...and a big grumet guarding the last door. Off he goes!",
-                            "story3.bmp"}})) &&
+                          // A caption is a 40-byte field: 39 characters at most.
+                          {{"The grumets took every tool in town.", "story1.bmp"},
+                           {"Tolwick takes his spade and sets off...", "story2.bmp"},
+                           {"...past a big grumet at the last door!", "story3.bmp"}})) &&
            Write(data + "opening.lvl", MoviePage("opening.avi", 320, 240)) &&
            Write(data + "interlude.lvl", MoviePage("interlude.avi", 640, 480)) &&
            Write(data + "gameover.lvl", MoviePage("gameover.avi", 320, 240)) &&
