@@ -127,10 +127,14 @@ template <typename Kernel> inline __m128i Blended8(uint8_t* d, const uint8_t* s,
 }
 
 // Rows of a width known when compiling (tiles, sprite frames): unrolled.
+// The steps are copied out of the block: the stores could alias it, and it
+// would be read again for every row.
 template <int N, typename Kernel> void FixedRows(const Block& b, const Kernel& k) {
     uint8_t* d = b.dst;
     const uint8_t* s = b.src;
-    for (int y = 0; y < b.height; ++y, d += b.dstStep, s += b.srcStep)
+    const ptrdiff_t dstStep = b.dstStep, srcStep = b.srcStep;
+#pragma GCC unroll 4
+    for (int y = b.height; y > 0; --y, d += dstStep, s += srcStep)
         for (int i = 0; i < N; i += 16)
             Blend16(d + i, s + i, k);
 }
@@ -146,9 +150,10 @@ void KeyedRows(const Block& b, const Kernel& k, T low, T span) {
     case 128:
         return FixedRows<128>(b, k);
     }
-    for (int y = 0; y < b.height; ++y) {
-        uint8_t* d = b.dst + y * b.dstStep;
-        const uint8_t* s = b.src + y * b.srcStep;
+    uint8_t* d = b.dst;
+    const uint8_t* s = b.src;
+    const ptrdiff_t dstStep = b.dstStep, srcStep = b.srcStep;
+    for (int y = b.height; y > 0; --y, d += dstStep, s += srcStep) {
         // A row's overlapping last vector is read before the row is stored:
         // read after, it would wait for the store it overlaps to land.
         if (n >= 16) {
@@ -219,7 +224,9 @@ VRASK_AVX2 inline void Blend32(uint8_t* d, const uint8_t* s, const Kernel& k) {
 template <int N, typename Kernel> VRASK_AVX2 void FixedRowsWide(const Block& b, const Kernel& k) {
     uint8_t* d = b.dst;
     const uint8_t* s = b.src;
-    for (int y = 0; y < b.height; ++y, d += b.dstStep, s += b.srcStep)
+    const ptrdiff_t dstStep = b.dstStep, srcStep = b.srcStep;
+#pragma GCC unroll 4
+    for (int y = b.height; y > 0; --y, d += dstStep, s += srcStep)
         for (int i = 0; i < N; i += 32)
             Blend32(d + i, s + i, k);
 }
@@ -235,9 +242,10 @@ template <typename Kernel> VRASK_AVX2 void KeyedRowsWide(const Block& b, const K
     case 128:
         return FixedRowsWide<128>(b, k);
     }
-    for (int y = 0; y < b.height; ++y) {
-        uint8_t* d = b.dst + y * b.dstStep;
-        const uint8_t* s = b.src + y * b.srcStep;
+    uint8_t* d = b.dst;
+    const uint8_t* s = b.src;
+    const ptrdiff_t dstStep = b.dstStep, srcStep = b.srcStep;
+    for (int y = b.height; y > 0; --y, d += dstStep, s += srcStep) {
         __m256i last = Blended32(d + n - 32, s + n - 32, k); // before the row's stores
         int i = 0;
         for (; i + 32 <= n; i += 32)
