@@ -28,6 +28,9 @@ class TableReporter : public benchmark::ConsoleReporter {
             double seconds =
                 run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             times_[name] = seconds;
+            auto peak = run.counters.find("peak_over_file");
+            if (peak != run.counters.end())
+                peakOverFile_ = peak->second;
             if (median)
                 medians_[name] = true;
         }
@@ -38,7 +41,10 @@ class TableReporter : public benchmark::ConsoleReporter {
         return it == times_.end() ? -1 : it->second;
     }
 
+    double PeakOverFile() const { return peakOverFile_; }
+
   private:
+    double peakOverFile_ = -1;
     std::map<std::string, double> times_;
     std::map<std::string, bool> medians_;
 };
@@ -81,6 +87,9 @@ void PrintTable(const TableReporter& r) {
                     theirs * 1e3, p.theirs, ratio, p.speedup ? "x" : " ", goal,
                     met ? "met" : "NOT MET");
     }
+    if (double peak = r.PeakOverFile(); peak > 0)
+        std::printf("%-18s %9.2f x the file's size at the most while loading %4s <= 1.30  %s\n",
+                    "  peak memory", peak, "", peak <= 1.3 ? "met" : "NOT MET");
     double mixer = r.Time("BM_Mixer32/Project");
     if (mixer > 0)
         std::printf("%-18s %9.3f ms %12s %-11s %7.2f%% %10s  of one core for 1 s of sound\n",
