@@ -26,8 +26,9 @@ bool Properties::Int(const std::string& name, int64_t& out, const std::string& w
     char* end = nullptr;
     errno = 0;
     double v = std::strtod(text->c_str(), &end);
-    if (text->empty() || *end || errno || v != double(int64_t(v)) || v < -2147483648.0 ||
-        v > 4294967295.0)
+    // The range first: a value out of it has no integer to compare with.
+    if (text->empty() || *end || errno || !(v >= -2147483648.0 && v <= 4294967295.0) ||
+        v != double(int64_t(v)))
         throw Failure(where + ": property \"" + name + "\" is not a whole number: \"" + *text +
                       "\"");
     out = int64_t(v);
