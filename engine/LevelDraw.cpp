@@ -71,25 +71,24 @@ struct Divider {
 };
 
 // The top three bits read as a signed slot (-4 to 3); only slots above 0 and
-// a tile number of 0 or more are drawn.
-bool CellSource(const Layer* layer, uint16_t cell, TileSet** set, Divider* across, int64_t* sourceX,
-                int64_t* sourceY) {
+// a tile number of 0 or more are drawn. The tile set drawn from, or null.
+TileSet* CellSource(const Layer* layer, uint16_t cell, Divider* across, int64_t* sourceX,
+                    int64_t* sourceY) {
     int slot = cell >> 13;
     if (slot >= 4)
         slot -= 8;
     int tile = int(cell & 0x1FFF) - 1;
     if (slot <= 0 || tile < 0)
-        return false;
+        return nullptr;
     TileSet* tileSet = layer->tileSets[slot];
     if (!tileSet || !tileSet->surface || tileSet->tilesAcross == 0)
-        return false;
-    *set = tileSet;
+        return nullptr;
     if (across->d != tileSet->tilesAcross)
         across->Set(tileSet->tilesAcross);
     uint32_t row = across->Quotient(uint32_t(tile));
     *sourceX = int64_t(uint32_t(tile) - row * across->d) * layer->tileWidth;
     *sourceY = int64_t(row) * layer->tileHeight;
-    return true;
+    return tileSet;
 }
 
 void DrawTiles(Layer* layer, int64_t screenWidth, int64_t screenHeight, uint32_t flags) {
@@ -120,10 +119,9 @@ void DrawTiles(Layer* layer, int64_t screenWidth, int64_t screenHeight, uint32_t
         for (int64_t c = 0; c < columnCount; ++c) {
             int64_t width = CellSize(across, tw, c);
             int64_t clipLeft = c == 0 ? layer->scrollSubX : 0;
-            TileSet* set = nullptr;
             int64_t sx = 0, sy = 0;
             uint16_t cell = Cell(layer, layer->scrollRow + r, layer->scrollColumn + c);
-            if (CellSource(layer, cell, &set, &columnDivider, &sx, &sy)) {
+            if (TileSet* set = CellSource(layer, cell, &columnDivider, &sx, &sy)) {
                 platform::Rect source{int32_t(sx + clipLeft), int32_t(sy + clipTop),
                                       int32_t(sx + clipLeft + width),
                                       int32_t(sy + clipTop + height)};
