@@ -26,4 +26,16 @@ bool Display(int32_t width, int32_t height, int32_t bits) {
     return GetDXSurfaces(width, height, bits) == 1;
 }
 
+platform::Surface* PlainSurface(uint32_t width, uint32_t height) {
+    platform::SurfaceDesc desc{};
+    desc.size = sizeof(desc);
+    desc.flags = platform::DDSD_CAPS | platform::DDSD_WIDTH | platform::DDSD_HEIGHT;
+    desc.caps = platform::DDSCAPS_OFFSCREENPLAIN | platform::DDSCAPS_SYSTEMMEMORY;
+    desc.width = width;
+    desc.height = height;
+    platform::Surface* surface = nullptr;
+    gDisplay.display->CreateSurface(&desc, &surface, nullptr);
+    return surface;
+}
+
 } // namespace fuzz

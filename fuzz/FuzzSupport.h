@@ -2,6 +2,8 @@
 // backend and the virtual clock, and the input written where the game looks.
 #pragma once
 
+#include "platform/Display.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -50,5 +52,8 @@ platform::Window* MainWindow();
 
 // Sets a mode with its primary and back surfaces, once.
 bool Display(int32_t width, int32_t height, int32_t bits);
+
+// An off-screen system-memory surface of the display's format, or null.
+platform::Surface* PlainSurface(uint32_t width, uint32_t height);
 
 } // namespace fuzz

@@ -44,14 +44,8 @@ bool Ready() {
         if (LoadSprite(&gHighScores.fonts[i], 1) != 1)
             return false;
     }
-    platform::SurfaceDesc desc{};
-    desc.size = sizeof(desc);
-    desc.flags = platform::DDSD_CAPS | platform::DDSD_WIDTH | platform::DDSD_HEIGHT;
-    desc.caps = platform::DDSCAPS_OFFSCREENPLAIN | platform::DDSCAPS_SYSTEMMEMORY;
-    desc.width = 640;
-    desc.height = 480;
-    return gDisplay.display->CreateSurface(&desc, &gHighScores.background, nullptr) ==
-           platform::kOk;
+    gHighScores.background = fuzz::PlainSurface(640, 480);
+    return gHighScores.background != nullptr;
 }
 
 } // namespace

@@ -14,11 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::filesystem::create_directories(dir / "data");
         std::filesystem::current_path(dir);
         // A mask picture for layers that ask for one.
-        static const uint8_t mask[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0, 40, 0,
-                                       0,   0,   16, 0, 0, 0, 2, 0, 0, 0, 1,  0, 1, 0, 0,  0,
-                                       0,   0,   8,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0,
-                                       0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 1,  2,
-                                       0,   0,   3,  4, 0, 0};
+        static const uint8_t mask[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0, 40, 0, 0, 0,
+                                       16,  0,   0,  0, 2, 0, 0, 0, 1, 0, 1,  0, 0, 0, 0,  0, 8, 0,
+                                       0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0,
+                                       0,   0,   0,  0, 0, 0, 0, 0, 1, 2, 0,  0, 3, 4, 0,  0};
         if (FILE* f = std::fopen("data/m1.msk", "wb")) {
             std::fwrite(mask, 1, sizeof(mask), f);
             std::fclose(f);

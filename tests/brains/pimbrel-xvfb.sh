@@ -9,14 +9,10 @@ driver=$1
 work=$2
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
-exec 3>display.number
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >xvfb.log 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 1280x1024x24
 game=""
 trap 'kill $xvfb 2>/dev/null; [ -n "$game" ] && kill -9 $game 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -s display.number ] && break; sleep 0.1; done
-export DISPLAY=":$(cat display.number)"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 # The watch ends the level after 1500 frames (17 seconds at 90 a second).
 VRASK_BACKEND=sdl VRASK_WINDOWED=1 VRASK_TEST_TRACE=trace.txt VRASK_DEBUG_LOG=debug.log \

@@ -10,16 +10,9 @@ command -v Xvfb >/dev/null && command -v import >/dev/null && command -v convert
     || exit 77
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
-exec 3>display.number
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >xvfb.log 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 1280x1024x24
 trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -s display.number ] && break; sleep 0.1; done
-export DISPLAY=":$(cat display.number)"
-# The X, GL and D-Bus libraries under SDL leak a little at start-up, with
-# stacks the sanitizer cannot name; leaks of our own code are the headless
-# tests' business.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 VRASK_BACKEND=sdl VRASK_DEBUG_LOG=debug.log "$driver" 4 >driver.log 2>&1 &
 game=$!

@@ -21,15 +21,11 @@ rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 cp -r "$game" play && rm -f play/data/prefs.cfg play/error.txt play/Tolwick*.bmp || exit 1
 head -c 288 /dev/zero >play/data/QEXALL.000 # an empty table: any score enters it
 
-exec 3>display.number
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >xvfb.log 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 640x480x24
 pid=""
 trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -s display.number ] && break; sleep 0.1; done
 display=$(cat display.number)
-export DISPLAY=":$display"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 start=$(date +%s)
 say() { echo "$(($(date +%s) - start)) s: $*"; }

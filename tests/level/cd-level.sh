@@ -8,13 +8,9 @@ driver=$1
 work=$2
 command -v Xvfb >/dev/null || exit 77
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
-exec 3>display.number
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >xvfb.log 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 1024x768x24
 trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -s display.number ] && break; sleep 0.1; done
-export DISPLAY=":$(cat display.number)"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # At 90 frames a second: pause at 0.5 s, resume at 2.5 s, end at 4.4 s.
 cat >input.txt <<'SCRIPT'
 45 down P
