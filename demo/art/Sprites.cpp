@@ -118,8 +118,10 @@ void DrawClimb(Canvas& c, int ox, int oy, int step) {
 TileSheet HeroSheet() {
     // Right-facing frames are drawn; the left-facing ones are their mirrors
     // (walk 23..14 mirror 24..33, jump 13..11 mirror 34..36, fall 10..8 and
-    // strike 8..4 mirror 37..43, dash 2..0 mirror 45..47).
-    TileSheet s = Sheet("hero", 48, 48, 8, 56, {16, 8, 32, 47}, [](Canvas&, int, int, int) {});
+    // strike 8..4 mirror 37..43, dash 2..0 mirror 45..47). The box reaches
+    // the frame's bottom edge, so that the hero stands still on a tile's top
+    // at a multiple of the 4-pixel step rather than bobbing between two.
+    TileSheet s = Sheet("hero", 48, 48, 8, 56, {16, 8, 32, 48}, [](Canvas&, int, int, int) {});
     auto at = [&](int frame, auto draw) { draw(s.picture, (frame % 8) * 48, (frame / 8) * 48); };
     for (int k = 0; k < 10; ++k) // walk
         at(24 + k, [k](Canvas& c, int x, int y) {
