@@ -13,6 +13,8 @@
 #include <cstring>
 
 #define BRAIN_EXPORT extern "C" __attribute__((visibility("default")))
+// A player brain says so (see kPlayerBrainMark).
+#define PLAYER_BRAIN_MARK BRAIN_EXPORT const int32_t PlayerBrain = 1
 
 namespace brainkit {
 

@@ -41,6 +41,9 @@ typedef int32_t (*PlayerInitializeFn)(PageRecord*, Layer*, Sprite*, FrameControl
 typedef int32_t (*BrainThinkFn)();
 typedef int32_t (*BrainLabotamizeFn)();
 }
+// Exported by a player brain: its Initialize takes the page first, so a host
+// must never call it in the six-argument form.
+inline constexpr char kPlayerBrainMark[] = "PlayerBrain";
 
 // One frame of a sprite sheet, stored in the sheet file as it is here.
 struct FrameBox {

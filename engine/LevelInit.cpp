@@ -65,7 +65,8 @@ bool LoadBrain(Layer* layer, Sprite* sprite, PlayerInitializeFn* playerInit) {
         return false;
     }
     void* init = platform::ModuleSymbol(module, "Initialize");
-    if (!init) {
+    // Only the player sprite may be given a player brain's entry.
+    if (!init || (sprite->isPlayer != 1 && platform::ModuleSymbol(module, kPlayerBrainMark))) {
         InitError("Unable to get brain Initialization function!");
         platform::ModuleUnload(module);
         return false;

@@ -68,7 +68,7 @@ platform::Module* LoadMenuBrain(const char* brainFile) {
 }
 
 // Loads a menu sprite's sheet and brain; every brain takes the six-argument
-// form, the player's too.
+// form, so a brain marked as a player's is refused.
 bool PrepareMenuSprite(Sprite* sprite, int32_t isMainMenu) {
     if (!LoadSprite(sprite, isMainMenu))
         return false;
@@ -83,7 +83,8 @@ bool PrepareMenuSprite(Sprite* sprite, int32_t isMainMenu) {
         return false;
     }
     auto init = reinterpret_cast<BrainInitializeFn>(platform::ModuleSymbol(module, "Initialize"));
-    if (!init) {
+    // A player brain has no six-argument entry to call.
+    if (!init || platform::ModuleSymbol(module, kPlayerBrainMark)) {
         MenuError("MenuInit()", "Unable to get brain Initialization function!");
         platform::ModuleUnload(module);
         return false;

@@ -168,6 +168,8 @@ void ReleaseAll() {
 
 using namespace pimbrel;
 
+PLAYER_BRAIN_MARK;
+
 BRAIN_EXPORT int32_t Initialize(PageRecord* page, Layer* main, Sprite* player,
                                 FrameControl* control, uint32_t screenWidth, uint32_t screenHeight,
                                 ErrorInfo* error) {

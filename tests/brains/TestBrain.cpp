@@ -55,6 +55,7 @@ int gThinks;
 } // namespace
 
 #if defined(PLAYER_BRAIN)
+EXPORT const int32_t PlayerBrain = 1;
 EXPORT int32_t Initialize(PageRecord* page, Layer* mainLayer, Sprite* sprite, FrameControl* control,
                           uint32_t w, uint32_t h, ErrorInfo* error) {
     return Start(sprite, control, error,

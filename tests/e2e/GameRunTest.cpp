@@ -109,6 +109,28 @@ TEST_F(GameRunTest, AMenuPluginWithoutCleanupIsRefused) {
         << run.stderrText;
 }
 
+// A player brain's entry takes the page first: a menu, which calls every
+// brain with six arguments, must refuse it rather than call it.
+TEST_F(GameRunTest, AMenuSpriteNamingAPlayerBrainIsRefused) {
+    fs::copy_file(TEST_PLAYER_PATH, "data/Hero.so");
+    fs::copy_file("data/QEXAGS.012", "data/Hero.spr");
+    Game({"main", "first", "over"});
+    gamedata::LevelFileDesc d;
+    d.menuMarker = 1;
+    d.menuModuleName = "MainMenu.dll";
+    d.menuPages.push_back(
+        {.name = "main",
+         .name2 = "missing.bmp",
+         .sprites = {{.name = "Hero", .sheetFile = "Hero.spr", .brainFile = "Hero.dll"}}});
+    ASSERT_TRUE(gamedata::WriteFile("data/main.lvl", gamedata::BuildLevelFile(d)));
+    RunResult run = Run();
+    EXPECT_NE(ReadText("error.txt")
+                  .find("ERROR - Unable to get brain Initialization function!\r\n"
+                        "LOCATION - MenuInit() of MenuEngine"),
+              std::string::npos)
+        << run.stderrText;
+}
+
 TEST_F(GameRunTest, AMissingMenuPluginIsReportedWithTheLoadersReason) {
     Game({"main", "first", "over"});
     MenuPage("main", "Absent.dll");

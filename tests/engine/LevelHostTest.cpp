@@ -191,6 +191,8 @@ TEST_F(LevelHostTest, BrainsThatCannotBeBoundFailTheLevel) {
         {"NoInitialize.dll", "Unable to get brain Initialization function!"},
         {"NoThink.dll", "Unable to get brain AI function!"},
         {"NoLabotamize.dll", "Labotomy function failed!"},
+        // The player's brain for a sprite that is not the player.
+        {"Hero.dll", "Unable to get brain Initialization function!"},
     };
     for (const Case& c : cases) {
         FreeLevel();
