@@ -10,25 +10,22 @@ command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 || {
     exit 77
 }
 mkdir -p "$work" || exit 1
-server=""
+xvfb=""
 cleanup() {
     [ -n "$probe_pid" ] && kill -9 "$probe_pid" 2>/dev/null
     [ -n "$other_pid" ] && kill -9 "$other_pid" 2>/dev/null
-    [ -n "$server" ] && kill "$server" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     [ -n "$KEEP" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A display number of our own, as other tests may run their own server.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-server=$!
-for i in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+# A display number of our own, as other tests may run their own server. The
+# headless replay below keeps the leak check the real window turns off.
+leak_check="${ASAN_OPTIONS:-}"
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 800x600x24 "$work" || exit 1
 
-# Leaks inside the system libraries SDL loads are not ours (see on_xvfb.sh).
-ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-    VRASK_BACKEND=sdl VRASK_WINDOWED=1 VRASK_RECORD="$work/recorded.txt" \
+VRASK_BACKEND=sdl VRASK_WINDOWED=1 VRASK_RECORD="$work/recorded.txt" \
     VRASK_DEBUG_LOG="$work/debug.log" "$probe" >"$work/live.txt" 2>"$work/probe.err" &
 probe_pid=$!
 window=$(xdotool search --sync --name "Vrask key probe" | head -n 1)
@@ -52,8 +49,7 @@ while [ $# -gt 1 ]; do
 done
 # Another window takes the focus: the keyboard is lost, keys go there; back
 # in front it is acquired again and reads on.
-ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" VRASK_BACKEND=sdl \
-    VRASK_WINDOWED=1 "$probe" "Vrask other window" >"$work/other.txt" 2>&1 &
+VRASK_BACKEND=sdl VRASK_WINDOWED=1 "$probe" "Vrask other window" >"$work/other.txt" 2>&1 &
 other_pid=$!
 other=$(xdotool search --sync --name "Vrask other window" | head -n 1)
 xdotool windowfocus --sync "$other"
@@ -88,7 +84,7 @@ if [ "$seen" != "$expected" ]; then
 fi
 
 # The recording replays to the same changes at the same reads.
-VRASK_BACKEND=headless VRASK_INPUT="$work/recorded.txt" "$probe" >"$work/replay.txt" 2>&1 ||
+ASAN_OPTIONS="$leak_check" VRASK_BACKEND=headless VRASK_INPUT="$work/recorded.txt" "$probe" >"$work/replay.txt" 2>&1 ||
     { echo "replay failed"; cat "$work/replay.txt"; exit 1; }
 if ! cmp -s "$work/live.txt" "$work/replay.txt"; then
     echo "replay differs from the live session:"

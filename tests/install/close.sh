@@ -85,12 +85,10 @@ if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
     say "no Xvfb or xdotool: the window is not closed for real"
     exit $fail
 fi
-exec 3>display.number
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >xvfb.log 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/../support/xvfb.sh"
 trap 'kill $xvfb 2>/dev/null' EXIT
-wait_for "[ -s display.number ]" 10
-export DISPLAY=":$(cat display.number)" VRASK_BACKEND=sdl VRASK_WINDOWED=1 SDL_AUDIODRIVER=dummy
+start_xvfb 1024x768x24 || exit 1
+export VRASK_BACKEND=sdl VRASK_WINDOWED=1 SDL_AUDIODRIVER=dummy
 
 close_window() {
     wid=$(xdotool search --sync --name "Korvid Vrask Engine" | head -1)
